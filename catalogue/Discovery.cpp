@@ -1,0 +1,146 @@
+#include "catalogue/Discovery.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kPathBuffer = 260;  // MAX_PATH
+constexpr int kLineBuffer = 256;
+
+// isspace in the "C" locale, on the byte as an unsigned value.
+bool IsBlank(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(const char* a, const char* b, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    return true;
+}
+
+// The value of a Description line, or false. stop is set when the line has
+// the key but no "=", which ends the file.
+bool ParseDescriptionLine(const char* line, std::string& value, bool& stop) {
+    const char* p = line;
+    while (IsBlank(static_cast<unsigned char>(*p))) ++p;
+    static const char kKey[] = "Description";
+    const std::size_t keyLength = sizeof kKey - 1;
+    if (std::strlen(p) < keyLength || !EqualNoCase(p, kKey, keyLength)) return false;
+    p += keyLength;
+    while (IsBlank(static_cast<unsigned char>(*p))) ++p;
+    if (*p != '=') {
+        stop = true;
+        return false;
+    }
+    ++p;
+    while (IsBlank(static_cast<unsigned char>(*p))) ++p;
+    const char* end = std::strchr(p, '\n');
+    value.assign(p, end ? static_cast<std::size_t>(end - p) : std::strlen(p));
+    return true;
+}
+
+}  // namespace
+
+bool NameMatchesPattern(const std::string& name, const char* prefix, const char* suffix) {
+    const std::size_t p = std::strlen(prefix), s = std::strlen(suffix);
+    if (name.size() < p + s) return false;
+    return EqualNoCase(name.data(), prefix, p) &&
+           EqualNoCase(name.data() + name.size() - s, suffix, s);
+}
+
+bool GetSetupDirectory(platform::System& system, std::string& directory) {
+    directory.clear();
+    char modulePath[kPathBuffer] = {};
+    uint32_t n = system.ModuleFileName(modulePath, kPathBuffer);
+    if (n == 0 || n >= kPathBuffer) return false;  // failed or cut
+
+    char fullPath[kPathBuffer] = {};
+    char* filePart = nullptr;
+    n = system.FullPathName(modulePath, kPathBuffer, fullPath, &filePart);
+    if (n == 0 || n >= kPathBuffer || filePart == nullptr || filePart <= fullPath ||
+        filePart >= fullPath + n)
+        return false;
+    *filePart = '\0';
+
+    n = system.ShortPathName(fullPath, fullPath, kPathBuffer);
+    if (n == 0 || n >= kPathBuffer) return false;
+    directory.assign(fullPath, n);
+    if (directory.back() != '\\') {  // the rest of the program relies on it
+        directory.clear();
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> ReadDescriptionLines(platform::System& system,
+                                              const std::string& path) {
+    std::vector<std::string> values;
+    std::unique_ptr<platform::TextFile> file = system.OpenText(path);
+    if (!file) return values;
+    char line[kLineBuffer];
+    while (file->ReadLine(line, kLineBuffer)) {
+        line[kLineBuffer - 1] = '\0';
+        std::string value;
+        bool stop = false;
+        if (ParseDescriptionLine(line, value, stop)) values.push_back(std::move(value));
+        if (stop) break;
+    }
+    return values;
+}
+
+namespace {
+
+struct Discovery {
+    platform::System& system;
+    ComponentRowSink& rows;
+    ComponentCatalogue& catalogue;
+    std::string directory;
+    int rowIndex = 0;
+    int widest = 0;
+
+    void Add(const std::string& name, std::string displayName) {
+        // The row goes in first: a row the list refuses gets no record, so
+        // row i and entry i stay the same component.
+        if (!rows.InsertRow(rowIndex, displayName)) return;
+        catalogue.Append(ComponentRecord{directory + name, displayName});
+        rows.SetRowChecked(rowIndex);
+        ++rowIndex;
+        const int width = rows.MeasureTextWidth(displayName);
+        if (width > widest) widest = width;
+    }
+
+    template <class OnMatch>
+    void Search(const char* prefix, const char* suffix, OnMatch onMatch) {
+        std::unique_ptr<platform::FileSearch> search =
+            system.FindFiles(directory + prefix + "*" + suffix);
+        if (!search) return;
+        platform::FoundFile found;
+        while (search->Next(found)) {
+            if (found.attributes & platform::kAttributeDirectory) continue;
+            // The system also matches through 8.3 aliases; only the long
+            // name counts.
+            if (!NameMatchesPattern(found.name, prefix, suffix)) continue;
+            onMatch(found.name);
+        }
+    }
+};
+
+}  // namespace
+
+int DiscoverComponents(platform::System& system, ComponentRowSink& rows,
+                       ComponentCatalogue& catalogue) {
+    Discovery d{system, rows, catalogue, {}, 0, 0};
+    if (!GetSetupDirectory(system, d.directory)) return 0;
+
+    d.Search("", ".ini", [&](const std::string& name) {
+        for (std::string& value : ReadDescriptionLines(system, d.directory + name))
+            d.Add(name, std::move(value));
+    });
+    d.Search("", ".prc", [&](const std::string& name) {
+        d.Add(name, name.substr(0, name.size() - 4) + " application");
+    });
+    d.Search("QM_", ".pdb", [&](const std::string& name) {
+        d.Add(name, name.substr(3, name.size() - 7) + " database");
+    });
+    return d.widest;
+}

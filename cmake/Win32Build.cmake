@@ -1,0 +1,22 @@
+# Cross build: setup.exe, small and self-contained, plus the Wine tests.
+set(SIZE_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -ffunction-sections -fdata-sections
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+# Only libraries Windows always loads from its own directory are imported;
+# the common controls and version.dll are loaded at run time.
+set(SYSTEM_LIBS user32 gdi32 advapi32 ole32 shlwapi kernel32)
+
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/setup.ico;${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/resource.h")
+
+add_executable(setup WIN32 ${PORTABLE_SOURCES} ${WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/resources/setup.rc)
+target_include_directories(setup PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(setup PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${WARNINGS} -Werror ${SIZE_FLAGS}>)
+target_link_options(setup PRIVATE -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp
+  -Wl,-Map,${CMAKE_BINARY_DIR}/setup.map)
+target_link_libraries(setup PRIVATE ${SYSTEM_LIBS})
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/Wine.cmake)
+  include(${CMAKE_SOURCE_DIR}/tests/Wine.cmake)
+endif()

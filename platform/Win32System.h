@@ -1,0 +1,61 @@
+// The Windows side of the platform seam: each operation is one call (or one
+// fixed sequence of calls) and decides nothing.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+// Owns a module loaded at run time from the system directory only.
+class SystemLibrary {
+public:
+    explicit SystemLibrary(const char* name);
+    ~SystemLibrary();
+    SystemLibrary(const SystemLibrary&) = delete;
+    SystemLibrary& operator=(const SystemLibrary&) = delete;
+    FARPROC Find(const char* name) const;
+
+private:
+    HMODULE module_;
+};
+
+class Win32System final : public System {
+public:
+    explicit Win32System(HINSTANCE resourceModule);
+    ~Win32System() override;
+
+    uint32_t ModuleFileName(char* buffer, uint32_t size) override;
+    uint32_t FullPathName(const char* path, uint32_t size, char* buffer, char** filePart) override;
+    uint32_t ShortPathName(const char* path, char* buffer, uint32_t size) override;
+    std::unique_ptr<FileSearch> FindFiles(const std::string& pattern) override;
+    std::unique_ptr<TextFile> OpenText(const std::string& path) override;
+    long ReadMachineValue(const char* subKey, void* data, uint32_t* size, uint32_t* type) override;
+    long AssociationCommand(const char* extension, const char* verb, char* buffer,
+                            uint32_t* size) override;
+    bool RunAndWait(std::string& commandLine, uint32_t& error) override;
+    bool SystemErrorText(uint32_t code, std::string& text) override;
+    int LoadResourceString(uint32_t id, char* buffer, int size) override;
+    void ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                    uint32_t flags) override;
+    bool IsLeadByte(unsigned char byte) override;
+    uint32_t VersionInfoSize(const char* file) override;
+    bool VersionInfoData(const char* file, uint32_t size, void* block) override;
+    bool VersionQueryValue(const void* block, const char* subBlock, const void** value,
+                           uint32_t* length) override;
+
+private:
+    bool LoadVersionLibrary();
+
+    HINSTANCE resourceModule_;
+    std::unique_ptr<SystemLibrary> version_;
+};
+
+// Restricts library loading to the system directory; must run first.
+void RestrictLibrarySearch();
+
+// InitCommonControlsEx, from comctl32 loaded at run time.
+void InitCommonControlsAtRunTime(DWORD classes);
+
+}  // namespace platform

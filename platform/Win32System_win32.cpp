@@ -1,0 +1,251 @@
+#include "platform/Win32System.h"
+
+#include <shlwapi.h>
+
+#include <cstdio>
+
+namespace platform {
+
+namespace {
+
+// LOAD_LIBRARY_SEARCH_SYSTEM32, spelt out for headers that predate it.
+constexpr DWORD kSearchSystem32 = 0x00000800;
+
+class Win32FileSearch final : public FileSearch {
+public:
+    Win32FileSearch(HANDLE handle, const WIN32_FIND_DATAA& first)
+        : handle_(handle), data_(first), havePending_(true) {}
+    ~Win32FileSearch() override { FindClose(handle_); }
+    Win32FileSearch(const Win32FileSearch&) = delete;
+    Win32FileSearch& operator=(const Win32FileSearch&) = delete;
+
+    bool Next(FoundFile& found) override {
+        if (!havePending_ && !FindNextFileA(handle_, &data_)) return false;
+        havePending_ = false;
+        data_.cFileName[MAX_PATH - 1] = '\0';
+        found.name = data_.cFileName;
+        found.attributes = data_.dwFileAttributes;
+        return true;
+    }
+
+private:
+    HANDLE handle_;
+    WIN32_FIND_DATAA data_;
+    bool havePending_;
+};
+
+class CrtTextFile final : public TextFile {
+public:
+    explicit CrtTextFile(FILE* file) : file_(file) {}
+    ~CrtTextFile() override { std::fclose(file_); }
+    CrtTextFile(const CrtTextFile&) = delete;
+    CrtTextFile& operator=(const CrtTextFile&) = delete;
+
+    bool ReadLine(char* buffer, int size) override {
+        return std::fgets(buffer, size, file_) != nullptr;
+    }
+
+private:
+    FILE* file_;
+};
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    HKEY* Receive() { return &key_; }
+    HKEY Get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+class LocalText {
+public:
+    LocalText() = default;
+    ~LocalText() {
+        if (text_) LocalFree(text_);
+    }
+    LocalText(const LocalText&) = delete;
+    LocalText& operator=(const LocalText&) = delete;
+    char** Receive() { return &text_; }
+    const char* Get() const { return text_; }
+
+private:
+    char* text_ = nullptr;
+};
+
+using GetFileVersionInfoSizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
+using GetFileVersionInfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+using VerQueryValueFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+using InitCommonControlsExFn = BOOL(WINAPI*)(const void*);
+
+template <class Fn>
+Fn As(FARPROC proc) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
+}
+
+}  // namespace
+
+SystemLibrary::SystemLibrary(const char* name)
+    : module_(LoadLibraryExA(name, nullptr, kSearchSystem32)) {
+    // Systems without the search flag reject it; the search path has then
+    // already been narrowed by RestrictLibrarySearch.
+    if (!module_) module_ = LoadLibraryA(name);
+}
+
+SystemLibrary::~SystemLibrary() {
+    if (module_) FreeLibrary(module_);
+}
+
+FARPROC SystemLibrary::Find(const char* name) const {
+    return module_ ? GetProcAddress(module_, name) : nullptr;
+}
+
+void RestrictLibrarySearch() {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    auto setDefault = As<SetDefaultDllDirectoriesFn>(GetProcAddress(kernel, "SetDefaultDllDirectories"));
+    if (setDefault && setDefault(kSearchSystem32)) return;
+    SetDllDirectoryA("");
+}
+
+void InitCommonControlsAtRunTime(DWORD classes) {
+    struct {
+        DWORD dwSize;
+        DWORD dwICC;
+    } init = {8, classes};
+    // The library stays loaded for the whole run: the dialogs use its classes.
+    HMODULE comctl = LoadLibraryExA("comctl32.dll", nullptr, kSearchSystem32);
+    if (!comctl) comctl = LoadLibraryA("comctl32.dll");
+    if (!comctl) return;
+    auto init_ex = As<InitCommonControlsExFn>(GetProcAddress(comctl, "InitCommonControlsEx"));
+    if (init_ex) init_ex(&init);
+}
+
+Win32System::Win32System(HINSTANCE resourceModule) : resourceModule_(resourceModule) {}
+Win32System::~Win32System() = default;
+
+uint32_t Win32System::ModuleFileName(char* buffer, uint32_t size) {
+    return GetModuleFileNameA(GetModuleHandleA(nullptr), buffer, size);
+}
+
+uint32_t Win32System::FullPathName(const char* path, uint32_t size, char* buffer, char** filePart) {
+    return GetFullPathNameA(path, size, buffer, filePart);
+}
+
+uint32_t Win32System::ShortPathName(const char* path, char* buffer, uint32_t size) {
+    return GetShortPathNameA(path, buffer, size);
+}
+
+std::unique_ptr<FileSearch> Win32System::FindFiles(const std::string& pattern) {
+    WIN32_FIND_DATAA data;
+    HANDLE handle = FindFirstFileA(pattern.c_str(), &data);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::unique_ptr<FileSearch>(new Win32FileSearch(handle, data));
+}
+
+std::unique_ptr<TextFile> Win32System::OpenText(const std::string& path) {
+    FILE* file = std::fopen(path.c_str(), "r");
+    if (!file) return nullptr;
+    return std::unique_ptr<TextFile>(new CrtTextFile(file));
+}
+
+long Win32System::ReadMachineValue(const char* subKey, void* data, uint32_t* size, uint32_t* type) {
+    RegistryKey key;
+    LONG status = RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_READ, key.Receive());
+    if (status != ERROR_SUCCESS) return status;
+    DWORD dataSize = *size, dataType = 0;
+    status = RegQueryValueExA(key.Get(), nullptr, nullptr, &dataType, static_cast<BYTE*>(data),
+                              &dataSize);
+    *size = dataSize;
+    if (type) *type = dataType;
+    return status;
+}
+
+long Win32System::AssociationCommand(const char* extension, const char* verb, char* buffer,
+                                     uint32_t* size) {
+    DWORD length = *size;
+    HRESULT result = AssocQueryStringA(0, ASSOCSTR_COMMAND, extension, verb, buffer, &length);
+    *size = length;
+    return result;
+}
+
+bool Win32System::RunAndWait(std::string& commandLine, uint32_t& error) {
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof process);
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        error = GetLastError();
+        return false;
+    }
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hProcess);
+    error = 0;
+    return true;
+}
+
+bool Win32System::SystemErrorText(uint32_t code, std::string& text) {
+    LocalText buffer;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                 FORMAT_MESSAGE_FROM_SYSTEM,
+                             nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                             reinterpret_cast<char*>(buffer.Receive()), 0, nullptr);
+    if (n == 0 || !buffer.Get()) {
+        text.clear();
+        return false;
+    }
+    text.assign(buffer.Get(), n);
+    return true;
+}
+
+int Win32System::LoadResourceString(uint32_t id, char* buffer, int size) {
+    return LoadStringA(resourceModule_, id, buffer, size);
+}
+
+void Win32System::ShowMessageBox(WindowHandle owner, const std::string& text,
+                                 const std::string& caption, uint32_t flags) {
+    MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), flags);
+}
+
+bool Win32System::IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+bool Win32System::LoadVersionLibrary() {
+    if (!version_) version_.reset(new SystemLibrary("version.dll"));
+    return version_->Find("VerQueryValueA") != nullptr;
+}
+
+uint32_t Win32System::VersionInfoSize(const char* file) {
+    if (!LoadVersionLibrary()) return 0;
+    auto fn = As<GetFileVersionInfoSizeFn>(version_->Find("GetFileVersionInfoSizeA"));
+    DWORD unused = 0;
+    return fn ? fn(file, &unused) : 0;
+}
+
+bool Win32System::VersionInfoData(const char* file, uint32_t size, void* block) {
+    if (!LoadVersionLibrary()) return false;
+    auto fn = As<GetFileVersionInfoFn>(version_->Find("GetFileVersionInfoA"));
+    return fn && fn(file, 0, size, block);
+}
+
+bool Win32System::VersionQueryValue(const void* block, const char* subBlock, const void** value,
+                                    uint32_t* length) {
+    if (!LoadVersionLibrary()) return false;
+    auto fn = As<VerQueryValueFn>(version_->Find("VerQueryValueA"));
+    void* found = nullptr;
+    UINT foundLength = 0;
+    if (!fn || !fn(block, subBlock, &found, &foundLength)) return false;
+    *value = found;
+    *length = foundLength;
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,16 @@
+// Identifiers shared by the resource script and the code.
+#pragma once
+
+#define IDD_SELECTION 129
+#define IDD_ABOUT 100
+#define IDI_APPLICATION_ICON 128
+#define IDC_COMPONENT_LIST 1000
+#define IDC_VERSION_TEXT 1008
+#define ID_APP_ABOUT 0xE140
+
+#define IDS_CAPTION 128
+#define IDS_SETUP_COMPLETE 61410
+#define IDS_SETUP_FAILED 61412
+#define IDS_PALM_MISSING 61413
+#define IDS_ACTIVESYNC_MISSING 61415
+#define IDS_PALM_LAUNCH_FAILED 61416

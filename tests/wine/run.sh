@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs one Windows program under the harness's Wine with a time limit.
+# Usage: WINE_TEST_ROOT=<build tree> run.sh <seconds> <program.exe> [args...]
+# Exit status: the program's (low 8 bits, as Wine reports it); 124 when the
+# limit was reached; 3 when the shared Wine is not running.
+set -uo pipefail
+if [ $# -lt 2 ]; then
+    echo "usage: run.sh <seconds> <program.exe> [args...]" >&2
+    exit 2
+fi
+limit=$1
+shift
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=wine-env.sh
+. "$here/wine-env.sh"
+if [ -z "${DISPLAY:-}" ] || [ ! -s "$WINE_TEST_STATE/wineserver.pid" ]; then
+    echo "run.sh: the shared Xvfb/wineserver is not running; run start.sh first" >&2
+    exit 3
+fi
+exec timeout -k 5 "$limit" wine "$@"

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Stops the wineserver and the Xvfb that start.sh recorded, by their pids.
+# Usage: WINE_TEST_ROOT=<build tree> stop.sh
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=wine-env.sh
+. "$here/wine-env.sh"
+
+# stop <pidfile> <program name>: TERM, then KILL after 10 s. Only a process
+# that still runs the recorded program is signalled.
+stop() {
+    local file=$1 name=$2 pid
+    [ -s "$file" ] || return 0
+    pid=$(cat "$file")
+    if [ -r "/proc/$pid/cmdline" ] && tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q -- "$name"; then
+        kill -TERM "$pid" 2>/dev/null
+        for _ in $(seq 100); do
+            [ -e "/proc/$pid" ] || break
+            sleep 0.1
+        done
+        if [ -e "/proc/$pid" ]; then
+            echo "$name (pid $pid) ignored TERM; killing" >&2
+            kill -KILL "$pid" 2>/dev/null
+        fi
+        echo "stopped $name (pid $pid)"
+    fi
+    rm -f "$file"
+}
+
+# The wineserver first: the Wine processes of the prefix end with it.
+stop "$WINE_TEST_STATE/wineserver.pid" wineserver
+stop "$WINE_TEST_STATE/xvfb.pid" Xvfb
+rm -f "$WINE_TEST_STATE/display" "$WINE_TEST_STATE/display.new"
+exit 0
