@@ -20,3 +20,7 @@ target_link_libraries(setup PRIVATE ${SYSTEM_LIBS})
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/Wine.cmake)
   include(${CMAKE_SOURCE_DIR}/tests/Wine.cmake)
 endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/release/Release.cmake)
+  include(${CMAKE_SOURCE_DIR}/tests/release/Release.cmake)
+endif()
