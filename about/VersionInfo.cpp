@@ -1,6 +1,5 @@
 #include "about/VersionInfo.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -25,6 +24,18 @@ std::size_t NextChar(platform::System& system, const std::string& s, std::size_t
 uint32_t Word32(const unsigned char* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
            static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// printf's "%04x": at least four lower-case hexadecimal digits.
+std::string Hex4(uint32_t value) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), kDigits[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+    return digits;
 }
 
 void SplitParts(uint32_t ms, uint32_t ls, uint16_t parts[4]) {
@@ -118,12 +129,10 @@ bool VersionInfoReader::QueryStringValue(const void* block, const char* key, cha
                                          uint32_t bufferSize) {
     if (bufferSize == 0) return false;
     std::memset(buffer, 0, bufferSize);
-    char name[256];
-    std::snprintf(name, sizeof name, "\\StringFileInfo\\%04x%04x\\%s", language,
-                  static_cast<unsigned>(codePage), key);
+    const std::string name = "\\StringFileInfo\\" + Hex4(language) + Hex4(codePage) + "\\" + key;
     const void* value = nullptr;
     uint32_t length = 0;
-    if (!system_.VersionQueryValue(block, name, &value, &length) || value == nullptr) return false;
+    if (!system_.VersionQueryValue(block, name.c_str(), &value, &length) || value == nullptr) return false;
     // The reported length bounds the text: a value without terminator is
     // never read past its end.
     const std::size_t n = strnlen(static_cast<const char*>(value), length);

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the demo need on Debian 12.
+# Idempotent: does nothing when everything is already there.
+set -euo pipefail
+
+packages=(cmake g++ make python3 libgtest-dev googletest
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
+          wine wine32:i386 xvfb xdotool imagemagick x11-utils
+          clang libclang-rt-14-dev osslsigncode openssl zip)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]}"
+as_root=()
+[ "$(id -u)" -eq 0 ] || as_root=(sudo)
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${as_root[@]}" dpkg --add-architecture i386
+fi
+"${as_root[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
