@@ -24,3 +24,16 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/release/Release.cmake)
   include(${CMAKE_SOURCE_DIR}/tests/release/Release.cmake)
 endif()
+
+# Tests of the Windows side of the seam and the logic over it, run under Wine.
+add_executable(platform_tests ${CMAKE_SOURCE_DIR}/tests/wine/platform_tests.cpp
+  ${PORTABLE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/Win32System_win32.cpp
+  ${CMAKE_SOURCE_DIR}/resources/setup.rc)
+target_include_directories(platform_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
+target_compile_definitions(platform_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_compile_options(platform_tests PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${WARNINGS}>)
+target_link_options(platform_tests PRIVATE -static)
+target_link_libraries(platform_tests PRIVATE ${SYSTEM_LIBS})
+if(COMMAND add_wine_test)
+  add_wine_test(NAME platform_tests COMMAND $<TARGET_FILE:platform_tests> $<TARGET_FILE:setup>)
+endif()
