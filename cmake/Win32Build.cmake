@@ -37,3 +37,13 @@ target_link_libraries(platform_tests PRIVATE ${SYSTEM_LIBS})
 if(COMMAND add_wine_test)
   add_wine_test(NAME platform_tests COMMAND $<TARGET_FILE:platform_tests> $<TARGET_FILE:setup>)
 endif()
+
+# The start-up benchmark: its timer and the empty-dialog baseline.
+add_executable(bench ${CMAKE_SOURCE_DIR}/tests/bench/bench.cpp)
+target_link_options(bench PRIVATE -static)
+target_link_libraries(bench PRIVATE psapi user32 kernel32)
+add_executable(minimal_dialog WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/minimal_dialog.cpp
+  ${CMAKE_SOURCE_DIR}/tests/bench/minimal_dialog.rc)
+target_compile_options(minimal_dialog PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${SIZE_FLAGS}>)
+target_link_options(minimal_dialog PRIVATE -static -s -Wl,--gc-sections)
+target_link_libraries(minimal_dialog PRIVATE user32 kernel32)

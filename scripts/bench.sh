@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Size and start-up benchmark of setup.exe (not a test: it prints a table).
+#   stripped size and the largest contributors from the link map;
+#   time from process start until the selection dialog is ready, for 0, 500
+#   and 5,000 components, beside an empty-dialog program's time;
+#   peak working set with 5,000 components.
+# Usage: bash scripts/bench.sh [runs per case, default 5]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-5}
+root=$(pwd)
+
+bash scripts/install-deps.sh
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target setup bench minimal_dialog >/dev/null
+
+export WINE_TEST_ROOT="$root/build/bench"
+mkdir -p "$WINE_TEST_ROOT"
+trap 'bash tests/wine/stop.sh >/dev/null 2>&1 || true' EXIT
+bash tests/wine/start.sh >/dev/null
+. tests/wine/wine-env.sh
+
+work="$WINE_TEST_ROOT/folders"
+rm -rf "$work"
+mkdir -p "$work/empty"
+cp build/win32/minimal_dialog.exe "$work/empty/"
+for n in 0 500 5000; do
+  dir="$work/setup-$n"
+  mkdir -p "$dir"
+  cp build/win32/setup.exe "$dir/"
+  # Palm applications: the cheapest component to lay out in bulk.
+  (cd "$dir" && for i in $(seq 1 "$n"); do : > "App$i.prc"; done)
+done
+
+bench() { timeout -k 5 600 wine build/win32/bench.exe "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+
+size=$(stat -c %s build/win32/setup.exe)
+echo "setup.exe: $size bytes stripped ($((size / 1024)) KiB); imports:"
+i686-w64-mingw32-objdump -p build/win32/setup.exe | sed -n 's/^\s*DLL Name: /  /p'
+echo "largest contributors (bytes, from the link map):"
+python3 scripts/size-report.py build/win32/setup.map 10
+echo
+read -r base_med base_min _ < <(bench "$work/empty/minimal_dialog.exe" "Bench Dialog" -1 "$runs")
+printf '%-28s %10s %10s %12s %14s\n' "case" "median ms" "min ms" "vs empty" "peak WS KiB"
+printf '%-28s %10s %10s %12s %14s\n' "empty dialog (baseline)" "$base_med" "$base_min" "-" "-"
+for n in 0 500 5000; do
+  read -r med min peak < <(bench "$work/setup-$n/setup.exe" "Quillmere Installer" "$n" "$runs")
+  ratio=$(python3 -c "print(f'{$med / $base_med * 100 - 100:+.1f} %')")
+  printf '%-28s %10s %10s %12s %14s\n' "setup.exe, $n components" "$med" "$min" "$ratio" "$peak"
+done
