@@ -101,7 +101,10 @@ INT_PTR SelectionDialog::OnInitDialog(WPARAM, LPARAM) {
     SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
 
     ListViewRows rows(listView_);
+    // Thousands of rows go in one by one; the list repaints once at the end.
+    SendMessageA(listView_, WM_SETREDRAW, FALSE, 0);
     const int widest = DiscoverComponents(system_, rows, catalogue_);
+    SendMessageA(listView_, WM_SETREDRAW, TRUE, 0);
     SendMessageA(listView_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM((widest + 25) & 0xFFFF, 0));
 
     if (RowCount() > 0) EnableWindow(installButton_, TRUE);
