@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "fakes/FakeSystem.h"
+#include "selection/Centre.h"
+#include "selection/InstallCommand.h"
+
+namespace {
+
+platform::WindowHandle const kOwner = reinterpret_cast<platform::WindowHandle>(0x77);
+
+TEST(InstallCommand, CeComponentIsAnIniPathLongerThanFourBytes) {
+    const std::pair<const char*, bool> cases[] = {
+        {"C:\\S\\a.ini", true}, {"C:\\S\\a.INI", true}, {"C:\\S\\a.Ini", true}, {"x.ini", true},
+        {"x.ini ", false},      {".ini", false},        {"a.in", false},        {"a.ini.prc", false},
+        {"C:\\S\\aini", false}, {"", false}};
+    for (const auto& c : cases) EXPECT_EQ(IsCeComponent(c.first), c.second) << c.first;
+}
+
+// Records each hand-off with the owner and the paths it was given.
+struct RecordingHandoffs : Handoffs {
+    bool ceResult = true, palmResult = true;
+    std::vector<std::string> calls;
+    bool Record(const char* kind, platform::WindowHandle owner, const ComponentCatalogue& c,
+                bool result) {
+        std::string call = kind;
+        if (owner != kOwner) call += " (wrong owner)";
+        for (const ComponentRecord& r : c) call += " " + r.FullPath;
+        calls.push_back(call);
+        return result;
+    }
+    bool InstallCe(platform::WindowHandle o, const ComponentCatalogue& c) override {
+        return Record("CE", o, c, ceResult);
+    }
+    bool InstallPalm(platform::WindowHandle o, const ComponentCatalogue& c) override {
+        return Record("Palm", o, c, palmResult);
+    }
+};
+
+TEST(InstallCommand, HandsOffCheckedRowsCeFirstAndReports) {
+    ComponentCatalogue catalogue;
+    // Row 2 is the second Description of a.ini: the same path again.
+    for (const char* p : {"a.ini", "b.prc", "a.ini", "QM_c.pdb", "d.INI"}) catalogue.Append({p, p});
+    const struct {
+        const char* name; std::set<int> checked; bool ceResult, palmResult;
+        std::vector<std::string> calls; bool ok;
+    } cases[] = {
+        {"both succeed", {0, 1, 2, 3, 4}, true, true,
+         {"CE a.ini a.ini d.INI", "Palm b.prc QM_c.pdb"}, true},
+        {"CE fails", {0, 1, 2, 3, 4}, false, true, {"CE a.ini a.ini d.INI"}, false},
+        {"Palm fails", {1, 4}, true, false, {"CE d.INI", "Palm b.prc"}, false},
+        {"only Palm", {3, 1}, false, true, {"Palm b.prc QM_c.pdb"}, true},
+        {"only CE", {2}, true, false, {"CE a.ini"}, true},
+        {"nothing checked", {}, false, false, {}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fakes::FakeSystem fs;
+        RecordingHandoffs handoffs;
+        handoffs.ceResult = c.ceResult;
+        handoffs.palmResult = c.palmResult;
+        const auto isChecked = [&](int row) { return c.checked.count(row) != 0; };
+        EXPECT_EQ(InstallCheckedComponents(fs, handoffs, kOwner, catalogue, 5, isChecked), c.ok);
+        EXPECT_EQ(handoffs.calls, c.calls);
+        ASSERT_EQ(fs.boxes.size(), 1u);
+        EXPECT_EQ(fs.boxes[0].owner, kOwner);
+        EXPECT_EQ(fs.boxes[0].text, c.ok ? "Setup complete." : "Setup did not complete successfully.");
+        EXPECT_EQ(fs.boxes[0].flags, c.ok ? 0x40u : 0x30u);
+    }
+}
+
+TEST(Centre, CentresThenKeepsInsideWorkArea) {
+    const Rect area{0, 0, 1000, 800};
+    const struct {
+        const char* name; Rect dialog; bool hasOwner; Rect owner, work; Point expected;
+    } cases[] = {
+        {"over owner", {0, 0, 200, 100}, true, {100, 100, 500, 300}, area, {200, 150}},
+        {"over work area", {50, 50, 250, 150}, false, {}, {100, 40, 900, 740}, {400, 340}},
+        {"odd sizes truncate", {0, 0, 201, 101}, true, {100, 100, 400, 300}, area, {150, 150}},
+        {"negative coordinates truncate toward zero", {0, 0, 11, 11}, true, {-101, -51, 0, 0},
+         {-500, -500, 500, 500}, {-55, -30}},
+        {"past right and bottom", {0, 0, 300, 200}, true, {800, 700, 1000, 800}, area, {700, 600}},
+        {"past left and top", {0, 0, 300, 200}, true, {-100, -100, 100, 100}, area, {0, 0}},
+        {"wider and taller than area", {0, 0, 1200, 900}, false, {}, area, {0, 0}},
+        {"wide, owner on the right", {0, 0, 1200, 100}, true, {900, 0, 1000, 100}, area, {-200, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Point p = CentredPosition(c.dialog, c.hasOwner ? &c.owner : nullptr, c.work);
+        EXPECT_EQ(p.x, c.expected.x);
+        EXPECT_EQ(p.y, c.expected.y);
+    }
+}
+
+}  // namespace
