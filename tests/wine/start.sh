@@ -59,7 +59,7 @@ fi
 # our own tells that wineboot has finished once in this prefix.
 if [ ! -f "$WINEPREFIX/.harness-ready" ]; then
     echo "creating prefix $WINEPREFIX"
-    timeout -k 5 300 wine wineboot --init </dev/null >"$WINE_TEST_STATE/wineboot.log" 2>&1 \
+    timeout -k 5 300 wine wineboot --update </dev/null >"$WINE_TEST_STATE/wineboot.log" 2>&1 \
         || { cat "$WINE_TEST_STATE/wineboot.log" >&2; exit 1; }
     touch "$WINEPREFIX/.harness-ready"
 fi

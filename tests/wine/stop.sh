@@ -27,7 +27,12 @@ stop() {
     rm -f "$file"
 }
 
-# The wineserver first: the Wine processes of the prefix end with it.
+# The wineserver first. Signalled alone it would leave the prefix's Wine
+# processes (services.exe and the like) behind, blocked; -k ends every
+# process of this private prefix and then the server itself.
+if [ -s "$WINE_TEST_STATE/wineserver.pid" ]; then
+    timeout -k 5 30 wineserver -k >/dev/null 2>&1 && echo "ended the prefix's Wine processes"
+fi
 stop "$WINE_TEST_STATE/wineserver.pid" wineserver
 stop "$WINE_TEST_STATE/xvfb.pid" Xvfb
 rm -f "$WINE_TEST_STATE/display" "$WINE_TEST_STATE/display.new"

@@ -1,0 +1,98 @@
+# Tests that run Windows programs under Wine: the shared Wine session as a
+# CTest fixture, the end-to-end driver with its stand-in tools, and functions
+# to register more such tests.
+#
+#   add_wine_test(NAME <name> COMMAND <target-or-exe> [args...] [TIMEOUT <s>])
+#       runs the program under the shared Wine (private prefix, Xvfb) with a
+#       time limit; passes when it exits with 0.
+#   add_e2e_scenario(<name> [TIMEOUT <s>])
+#       runs one scenario of tests/e2e/driver.cpp as the test e2e.<name>.
+#
+# Scenarios named in E2E_PENDING are registered but disabled, for parts of
+# setup.exe that are not finished yet (e.g. -DE2E_PENDING="about;install");
+# -DE2E_RUN_PENDING=ON runs them all the same.
+
+set(WINE_TEST_SCRIPTS ${CMAKE_SOURCE_DIR}/tests/wine)
+set(WINE_TEST_ENV WINE_TEST_ROOT=${CMAKE_BINARY_DIR})
+if(NOT DEFINED E2E_PENDING)
+  set(E2E_PENDING "")
+endif()
+option(E2E_RUN_PENDING "Also run the end-to-end scenarios listed in E2E_PENDING" OFF)
+
+# ---- Programs -----------------------------------------------------------------
+
+set(WINE_TEST_DEFINITIONS WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+# The stand-in for both desktop install tools, once per name setup.exe looks
+# for. GUI subsystem, so Wine opens no console for it.
+foreach(tool CEAppMgr PalmInstall)
+  string(TOLOWER standin_${tool} target)
+  add_executable(${target} WIN32 ${CMAKE_SOURCE_DIR}/tests/standins/standin.cpp)
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${tool}
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/standins)
+  target_compile_definitions(${target} PRIVATE ${WINE_TEST_DEFINITIONS})
+  target_compile_options(${target} PRIVATE ${WARNINGS} -Werror -Os)
+  target_link_options(${target} PRIVATE -static -s)
+endforeach()
+
+add_executable(e2e_driver ${CMAKE_SOURCE_DIR}/tests/e2e/driver.cpp
+  ${CMAKE_SOURCE_DIR}/tests/e2e/harness.cpp)
+set_target_properties(e2e_driver PROPERTIES OUTPUT_NAME driver
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/e2e)
+target_compile_definitions(e2e_driver PRIVATE ${WINE_TEST_DEFINITIONS})
+target_compile_options(e2e_driver PRIVATE ${WARNINGS} -Werror)
+target_link_options(e2e_driver PRIVATE -static)
+target_link_libraries(e2e_driver PRIVATE user32 gdi32 advapi32 shlwapi)
+# The scenarios copy these; building the driver builds them too.
+add_dependencies(e2e_driver setup standin_ceappmgr standin_palminstall)
+
+# ---- The shared Wine session ----------------------------------------------------
+
+# One Xvfb, the prefix in the build tree and one persistent wineserver for the
+# whole run: started before the first Wine test, stopped after the last.
+add_test(NAME wine.start COMMAND bash ${WINE_TEST_SCRIPTS}/start.sh)
+set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine RESOURCE_LOCK wine
+  TIMEOUT 300 ENVIRONMENT "${WINE_TEST_ENV}")
+add_test(NAME wine.stop COMMAND bash ${WINE_TEST_SCRIPTS}/stop.sh)
+set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine RESOURCE_LOCK wine
+  TIMEOUT 60 ENVIRONMENT "${WINE_TEST_ENV}")
+
+function(add_wine_test)
+  cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME;TIMEOUT" "COMMAND")
+  if(NOT ARG_NAME OR NOT ARG_COMMAND)
+    message(FATAL_ERROR "add_wine_test: NAME and COMMAND are required")
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 60)
+  endif()
+  list(POP_FRONT ARG_COMMAND program)
+  if(TARGET ${program})
+    set(program $<TARGET_FILE:${program}>)
+  endif()
+  # run.sh's own limit ends the program first; CTest's is the backstop.
+  math(EXPR ctest_limit "${ARG_TIMEOUT} + 30")
+  add_test(NAME ${ARG_NAME}
+    COMMAND bash ${WINE_TEST_SCRIPTS}/run.sh ${ARG_TIMEOUT} ${program} ${ARG_COMMAND})
+  set_tests_properties(${ARG_NAME} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine
+    TIMEOUT ${ctest_limit} ENVIRONMENT "${WINE_TEST_ENV}")
+endfunction()
+
+function(add_e2e_scenario name)
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "TIMEOUT" "")
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  add_wine_test(NAME e2e.${name} TIMEOUT ${ARG_TIMEOUT}
+    COMMAND e2e_driver ${name} --setup $<TARGET_FILE:setup>
+            --tools ${CMAKE_BINARY_DIR}/tests/standins)
+  if(name IN_LIST E2E_PENDING AND NOT E2E_RUN_PENDING)
+    set_tests_properties(e2e.${name} PROPERTIES DISABLED TRUE)
+  endif()
+endfunction()
+
+# ---- End-to-end scenarios ----------------------------------------------------------
+
+foreach(scenario startup escape closebox arguments missing-dialog discovery install
+                 install-unchecked install-no-activesync install-no-palm install-wait about)
+  add_e2e_scenario(${scenario})
+endforeach()

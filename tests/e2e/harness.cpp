@@ -1,0 +1,670 @@
+#include "harness.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+// ---- Checks ---------------------------------------------------------------
+
+namespace {
+
+int g_passed = 0;
+int g_failed = 0;
+
+bool Verbose() {
+    char value[8] = {};
+    return GetEnvironmentVariableA("E2E_VERBOSE", value, sizeof value) > 0 && value[0] == '1';
+}
+
+const char* BaseName(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    const char* back = std::strrchr(path, '\\');
+    const char* last = slash > back ? slash : back;
+    return last ? last + 1 : path;
+}
+
+}  // namespace
+
+bool ok_at(const char* file, int line, bool cond, const char* format, ...) {
+    if (cond) {
+        ++g_passed;
+        if (!Verbose()) return true;
+    } else {
+        ++g_failed;
+    }
+    va_list args;
+    va_start(args, format);
+    std::printf("%s:%d: Test %s: ", BaseName(file), line, cond ? "succeeded" : "failed");
+    std::vprintf(format, args);
+    std::printf("\n");
+    std::fflush(stdout);
+    va_end(args);
+    return cond;
+}
+
+void trace(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::printf("  ");
+    std::vprintf(format, args);
+    std::printf("\n");
+    std::fflush(stdout);
+    va_end(args);
+}
+
+int PassedCount() { return g_passed; }
+int FailedCount() { return g_failed; }
+
+std::string Show(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        char buffer[8];
+        switch (c) {
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        default:
+            if (c < 0x20 || c >= 0x7F) {
+                std::snprintf(buffer, sizeof buffer, "\\x%02x", c);
+                out += buffer;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string Join(const std::vector<std::string>& parts, const char* separator) {
+    std::string out;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i) out += separator;
+        out += Show(parts[i]);
+    }
+    return "[" + out + "]";
+}
+
+// ---- Files and paths --------------------------------------------------------
+
+std::string WindowsPath(std::string path) {
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ShortPath(const std::string& path) {
+    char buffer[MAX_PATH];
+    const DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+}
+
+bool MakeDirectories(const std::string& path) {
+    for (std::size_t i = 3; i <= path.size(); ++i) {
+        if (i != path.size() && path[i] != '\\') continue;
+        const std::string prefix = path.substr(0, i);
+        if (!CreateDirectoryA(prefix.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return true;
+}
+
+bool RemoveTree(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return DeleteFileA(path.c_str()) != 0;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!std::strcmp(found.cFileName, ".") || !std::strcmp(found.cFileName, "..")) continue;
+            RemoveTree(path + "\\" + found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+bool WriteTextFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL done = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                nullptr);
+    CloseHandle(file);
+    return done && written == bytes.size();
+}
+
+std::string ReadTextFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+    CloseHandle(file);
+    return text;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CopyInto(const std::string& source, const std::string& target) {
+    return MakeDirectories(DirectoryOf(target)) &&
+           CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// ---- Registry -------------------------------------------------------------
+
+namespace {
+
+const char kAppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\CEAppMgr.exe";
+
+bool SetDefaultValue(HKEY root, const std::string& key, const std::string& value) {
+    HKEY handle;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const LONG result = RegSetValueExA(handle, nullptr, 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(value.c_str()),
+                                       static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(handle);
+    return result == ERROR_SUCCESS;
+}
+
+bool DeleteTree(HKEY root, const std::string& key) {
+    const LONG result = RegDeleteTreeA(root, key.c_str());
+    if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) return false;
+    const LONG removed = RegDeleteKeyA(root, key.c_str());
+    return removed == ERROR_SUCCESS || removed == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+bool SetCeAppManagerPath(const std::string& exePath) {
+    return SetDefaultValue(HKEY_LOCAL_MACHINE, kAppPathKey, exePath);
+}
+
+bool RemoveCeAppManagerPath() { return DeleteTree(HKEY_LOCAL_MACHINE, kAppPathKey); }
+
+bool SetPrcAssociation(const std::string& progId, const std::string& command) {
+    return SetDefaultValue(HKEY_LOCAL_MACHINE, "Software\\Classes\\.prc", progId) &&
+           SetDefaultValue(HKEY_LOCAL_MACHINE,
+                           "Software\\Classes\\" + progId + "\\shell\\open\\command", command);
+}
+
+bool RemovePrcAssociation(const std::string& progId) {
+    bool done = true;
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        done = DeleteTree(root, "Software\\Classes\\.prc") && done;
+        done = DeleteTree(root, "Software\\Classes\\" + progId) && done;
+    }
+    // The check that counts: the shell no longer finds an open command.
+    char command[1024];
+    DWORD size = sizeof command;
+    const HRESULT hr = AssocQueryStringA(0, ASSOCSTR_COMMAND, ".prc", "open", command, &size);
+    return done && (FAILED(hr) || size == 0);
+}
+
+// ---- Windows of another process ---------------------------------------------
+
+const HWND kAnyOwner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1));
+
+namespace {
+
+struct Search {
+    DWORD pid;
+    const char* cls;
+    const char* title;
+    HWND owner;
+    bool visibleOnly;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM lParam) {
+    Search& s = *reinterpret_cast<Search*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s.pid) return TRUE;
+    if (s.visibleOnly && !IsWindowVisible(hwnd)) return TRUE;
+    if (s.cls && ClassOf(hwnd) != s.cls) return TRUE;
+    if (s.owner != kAnyOwner && GetWindow(hwnd, GW_OWNER) != s.owner) return TRUE;
+    if (s.title) {
+        char text[512] = {};
+        GetWindowTextA(hwnd, text, sizeof text);  // a top-level caption: no message sent
+        if (std::strcmp(text, s.title) != 0) return TRUE;
+    }
+    s.found.push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD pid, bool visibleOnly) {
+    Search s{pid, nullptr, nullptr, kAnyOwner, visibleOnly, {}};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND FindTopLevel(DWORD pid, const char* cls, const char* title, HWND owner) {
+    Search s{pid, cls, title, owner, true, {}};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&s));
+    return s.found.empty() ? nullptr : s.found.front();
+}
+
+HWND WaitForTopLevel(DWORD pid, const char* cls, const char* title, HWND owner, DWORD ms) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopLevel(pid, cls, title, owner)) != nullptr; }, ms);
+    return found;
+}
+
+bool WaitGone(HWND hwnd, DWORD ms) {
+    return WaitUntil([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, ms);
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[256] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+bool Send(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result, DWORD ms) {
+    DWORD_PTR value = 0;
+    const LRESULT done =
+        SendMessageTimeoutA(hwnd, message, wParam, lParam, SMTO_ABORTIFHUNG, ms, &value);
+    if (result) *result = static_cast<LRESULT>(value);
+    return done != 0;
+}
+
+std::string TextOf(HWND hwnd) {
+    LRESULT length = 0;
+    if (!Send(hwnd, WM_GETTEXTLENGTH, 0, 0, &length) || length < 0) return std::string();
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    LRESULT copied = 0;
+    if (!Send(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), &copied))
+        return std::string();
+    text.resize(static_cast<std::size_t>(copied));
+    return text;
+}
+
+bool Enabled(HWND hwnd) { return IsWindowEnabled(hwnd) != 0; }
+
+LONG StyleOf(HWND hwnd) { return GetWindowLongA(hwnd, GWL_STYLE); }
+
+void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
+
+void PressKey(HWND hwnd, UINT vk) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    HWND target = hwnd;
+    // Keys reach the focused control, as typed keys would; a focus outside
+    // hwnd (another window of the thread) would never reach hwnd's dialog
+    // handling, so then the key goes to hwnd itself.
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) && info.hwndFocus &&
+        (info.hwndFocus == hwnd || IsChild(hwnd, info.hwndFocus)))
+        target = info.hwndFocus;
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageA(target, WM_KEYDOWN, vk, scan | 1);
+    PostMessageA(target, WM_KEYUP, vk, scan | 1 | static_cast<LPARAM>(0xC0000000u));
+}
+
+bool Drain(HWND button, DWORD ms) {
+    auto pushed = [&](bool want) {
+        return WaitUntil(
+            [&] {
+                if (!IsWindow(button)) return true;
+                LRESULT state = 0;
+                return Send(button, BM_GETSTATE, 0, 0, &state, 200) &&
+                       ((state & BST_PUSHED) != 0) == want;
+            },
+            ms);
+    };
+    // Posted messages of one thread are handled in the order they were posted,
+    // so once the highlight shows, everything posted before it has been seen.
+    PostMessageA(button, BM_SETSTATE, TRUE, 0);
+    if (!pushed(true)) return false;
+    PostMessageA(button, BM_SETSTATE, FALSE, 0);
+    return pushed(false);
+}
+
+RemoteBuffer::RemoteBuffer(HANDLE process, SIZE_T size)
+    : process_(process),
+      address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+
+RemoteBuffer::~RemoteBuffer() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+}
+
+bool RemoteBuffer::Write(const void* data, SIZE_T size, SIZE_T offset) {
+    SIZE_T done = 0;
+    return address_ &&
+           WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, &done) &&
+           done == size;
+}
+
+bool RemoteBuffer::Read(void* data, SIZE_T size, SIZE_T offset) const {
+    SIZE_T done = 0;
+    return address_ &&
+           ReadProcessMemory(process_, static_cast<const char*>(address_) + offset, data, size,
+                             &done) &&
+           done == size;
+}
+
+// ---- The list view ------------------------------------------------------------
+
+int RowCount(HWND list) {
+    LRESULT count = 0;
+    return Send(list, LVM_GETITEMCOUNT, 0, 0, &count) ? static_cast<int>(count) : -1;
+}
+
+std::vector<Row> ReadRows(HANDLE process, HWND list) {
+    std::vector<Row> rows;
+    const int count = RowCount(list);
+    constexpr int kText = 1024;
+    RemoteBuffer remote(process, sizeof(LVITEMA) + kText);
+    if (!remote.Valid()) return rows;
+    char* remoteText = static_cast<char*>(remote.Address()) + sizeof(LVITEMA);
+    for (int i = 0; i < count; ++i) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = remoteText;
+        item.cchTextMax = kText;
+        char text[kText] = {};
+        LRESULT length = 0;
+        if (!remote.Write(&item, sizeof item) || !remote.Write(text, kText, sizeof item) ||
+            !Send(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i),
+                  reinterpret_cast<LPARAM>(remote.Address()), &length) ||
+            !remote.Read(text, kText, sizeof item))
+            break;
+        text[kText - 1] = '\0';
+        LRESULT state = 0;
+        Send(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK, &state);
+        rows.push_back(Row{std::string(text, std::strlen(text)),
+                           static_cast<UINT>(state) & LVIS_STATEIMAGEMASK});
+    }
+    return rows;
+}
+
+bool SetRowState(HANDLE process, HWND list, int row, UINT state, UINT mask) {
+    RemoteBuffer remote(process, sizeof(LVITEMA));
+    LVITEMA item{};
+    item.state = state;
+    item.stateMask = mask;
+    LRESULT result = 0;
+    return remote.Write(&item, sizeof item) &&
+           Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                reinterpret_cast<LPARAM>(remote.Address()), &result) &&
+           result != 0;
+}
+
+int StringWidth(HANDLE process, HWND list, const std::string& text) {
+    RemoteBuffer remote(process, text.size() + 1);
+    LRESULT width = -1;
+    if (!remote.Write(text.c_str(), text.size() + 1) ||
+        !Send(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(remote.Address()), &width))
+        return -1;
+    return static_cast<int>(width);
+}
+
+std::vector<std::string> Texts(const std::vector<Row>& rows) {
+    std::vector<std::string> texts;
+    for (const Row& row : rows) texts.push_back(row.text);
+    return texts;
+}
+
+// ---- Message boxes ---------------------------------------------------------------
+
+const char* IconName(Icon icon) {
+    switch (icon) {
+    case Icon::None: return "none";
+    case Icon::Information: return "information";
+    case Icon::Warning: return "warning";
+    case Icon::Error: return "error";
+    case Icon::Question: return "question";
+    case Icon::Unknown: break;
+    }
+    return "unknown";
+}
+
+namespace {
+
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<DWORD> data;  // top-down 0x00RRGGBB
+    DWORD at(int x, int y) const { return data[static_cast<std::size_t>(y * width + x)] & 0xFFFFFF; }
+};
+
+Pixels ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height) {
+    Pixels p;
+    p.width = width;
+    p.height = height;
+    p.data.assign(static_cast<std::size_t>(width * height), 0);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), p.data.data(), &info, DIB_RGB_COLORS);
+    return p;
+}
+
+// The icon drawn as the message box's static control draws it, over a plain
+// background of the given colour.
+Pixels DrawIcon(HICON icon, int width, int height, COLORREF background) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all{0, 0, width, height};
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    SelectObject(dc, old);
+    Pixels p = ReadBitmap(dc, bitmap, width, height);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return p;
+}
+
+Pixels CaptureScreen(const RECT& r) {
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(dc, old);
+    Pixels p = ReadBitmap(dc, bitmap, width, height);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return p;
+}
+
+BOOL CALLBACK FindIconStatic(HWND child, LPARAM lParam) {
+    if (ClassOf(child) == "Static" && IsWindowVisible(child) &&
+        (StyleOf(child) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<HWND*>(lParam) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK CountButtons(HWND child, LPARAM lParam) {
+    if (ClassOf(child) == "Button" && IsWindowVisible(child)) ++*reinterpret_cast<int*>(lParam);
+    return TRUE;
+}
+
+// Share of the icon's opaque pixels (the same over black and over white) that
+// the screen shows in the same colour.
+double MatchShare(const Pixels& screen, HICON icon) {
+    const Pixels black = DrawIcon(icon, screen.width, screen.height, RGB(0, 0, 0));
+    const Pixels white = DrawIcon(icon, screen.width, screen.height, RGB(255, 255, 255));
+    int opaque = 0, same = 0;
+    for (int y = 0; y < screen.height; ++y)
+        for (int x = 0; x < screen.width; ++x) {
+            if (black.at(x, y) != white.at(x, y)) continue;
+            ++opaque;
+            if (black.at(x, y) == screen.at(x, y)) ++same;
+        }
+    return opaque ? static_cast<double>(same) / opaque : 0.0;
+}
+
+// Icon handles mean nothing across processes, so the icon is told by its
+// pixels: the box's icon control is compared with each standard icon.
+Icon IdentifyIcon(HWND box) {
+    HWND control = nullptr;
+    EnumChildWindows(box, FindIconStatic, reinterpret_cast<LPARAM>(&control));
+    if (!control) return Icon::None;
+    RECT r;
+    GetWindowRect(control, &r);
+    if (r.right - r.left <= 0 || r.bottom - r.top <= 0) return Icon::None;
+    static const struct {
+        Icon icon;
+        LPCSTR id;
+    } kCandidates[] = {{Icon::Information, IDI_ASTERISK},
+                       {Icon::Warning, IDI_EXCLAMATION},
+                       {Icon::Error, IDI_HAND},
+                       {Icon::Question, IDI_QUESTION}};
+    Icon best = Icon::Unknown;
+    // The box may not have painted yet: look again for a while.
+    WaitUntil(
+        [&] {
+            const Pixels screen = CaptureScreen(r);
+            double bestShare = 0.0;
+            for (const auto& c : kCandidates) {
+                HICON icon = static_cast<HICON>(LoadImageA(nullptr, c.id, IMAGE_ICON, screen.width,
+                                                           screen.height, LR_SHARED));
+                if (!icon) continue;
+                const double share = MatchShare(screen, icon);
+                if (share > bestShare) {
+                    bestShare = share;
+                    best = c.icon;
+                }
+            }
+            if (bestShare < 0.95) best = Icon::Unknown;
+            return best != Icon::Unknown;
+        },
+        2000);
+    return best;
+}
+
+}  // namespace
+
+MessageBoxView WaitForMessageBox(DWORD pid, HWND owner, DWORD ms) {
+    MessageBoxView view;
+    view.hwnd = WaitForTopLevel(pid, "#32770", nullptr, owner, ms);
+    if (!view.hwnd) return view;
+    char caption[512] = {};
+    GetWindowTextA(view.hwnd, caption, sizeof caption);
+    view.caption = caption;
+    HWND text = GetDlgItem(view.hwnd, 0xFFFF);
+    view.text = text ? TextOf(text) : std::string();
+    EnumChildWindows(view.hwnd, CountButtons, reinterpret_cast<LPARAM>(&view.visibleButtons));
+    view.icon = IdentifyIcon(view.hwnd);
+    return view;
+}
+
+bool CloseMessageBox(const MessageBoxView& box, DWORD ms) {
+    HWND okButton = GetDlgItem(box.hwnd, IDOK);
+    if (!okButton) return false;
+    Click(okButton);
+    return WaitGone(box.hwnd, ms);
+}
+
+// ---- setup.exe ------------------------------------------------------------------
+
+SetupRun::~SetupRun() {
+    Kill();
+    if (info_.hProcess) CloseHandle(info_.hProcess);
+    if (info_.hThread) CloseHandle(info_.hThread);
+}
+
+bool SetupRun::Start(const std::string& exe, const std::string& arguments, const char* cwd) {
+    std::string command = "\"" + exe + "\"";
+    if (!arguments.empty()) command += " " + arguments;
+    std::vector<char> buffer(command.begin(), command.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd,
+                          &startup, &info_) != 0;
+}
+
+bool SetupRun::WaitForDialog(DWORD ms) {
+    dialog = WaitForTopLevel(Pid(), "#32770", "Quillmere Installer", kAnyOwner, ms);
+    if (!dialog) return false;
+    list = GetDlgItem(dialog, 1000);
+    install = GetDlgItem(dialog, IDOK);
+    cancel = GetDlgItem(dialog, IDCANCEL);
+    about = GetDlgItem(dialog, 0xE140);
+    return true;
+}
+
+bool SetupRun::Running() const {
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD SetupRun::WaitExit(DWORD ms) {
+    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+void SetupRun::Kill() {
+    if (!Running()) return;
+    TerminateProcess(info_.hProcess, 0xDEAD);
+    WaitForSingleObject(info_.hProcess, 5000);
+}
+
+bool SetupRun::SetChecked(int row, bool checked) const {
+    return SetRowState(info_.hProcess, list, row, checked ? kChecked : kUnchecked,
+                       LVIS_STATEIMAGEMASK);
+}
+
+std::string ExitText(DWORD code) {
+    if (code == STILL_ACTIVE) return "(still running)";
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%ld (0x%lx)", static_cast<long>(code),
+                  static_cast<unsigned long>(code));
+    return buffer;
+}
