@@ -96,3 +96,10 @@ foreach(scenario startup escape closebox arguments missing-dialog discovery inst
                  install-unchecked install-no-activesync install-no-palm install-wait about)
   add_e2e_scenario(${scenario})
 endforeach()
+
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/e2e/Demo.cmake)
+  include(${CMAKE_CURRENT_LIST_DIR}/e2e/Demo.cmake)
+endif()
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/hostile/Hostile.cmake)
+  include(${CMAKE_CURRENT_LIST_DIR}/hostile/Hostile.cmake)
+endif()
