@@ -47,3 +47,5 @@ add_executable(minimal_dialog WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/minimal_dial
 target_compile_options(minimal_dialog PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${SIZE_FLAGS}>)
 target_link_options(minimal_dialog PRIVATE -static -s -Wl,--gc-sections)
 target_link_libraries(minimal_dialog PRIVATE user32 kernel32)
+
+add_test(NAME static.setup_exe COMMAND bash ${CMAKE_SOURCE_DIR}/tests/static/check-exe.sh $<TARGET_FILE:setup>)
