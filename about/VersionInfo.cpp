@@ -47,45 +47,42 @@ void SplitParts(uint32_t ms, uint32_t ls, uint16_t parts[4]) {
 
 }  // namespace
 
+namespace {
+
+// Every text of the record, filePath first.
+using TextField = std::string VersionInfoRecord::*;
+const TextField kTexts[] = {
+    &VersionInfoRecord::filePath,        &VersionInfoRecord::FileVersion,
+    &VersionInfoRecord::ProductVersion,  &VersionInfoRecord::CompanyName,
+    &VersionInfoRecord::FileDescription, &VersionInfoRecord::InternalName,
+    &VersionInfoRecord::LegalCopyright,  &VersionInfoRecord::OriginalFilename,
+    &VersionInfoRecord::ProductName,     &VersionInfoRecord::Comments,
+    &VersionInfoRecord::LegalTrademarks, &VersionInfoRecord::PrivateBuild,
+    &VersionInfoRecord::SpecialBuild,
+};
+
+}  // namespace
+
 void VersionInfoRecord::Reset() {
-    filePath.clear();
     for (int i = 0; i < 4; ++i) fileVersionParts[i] = productVersionParts[i] = 0;
-    for (std::string* text : {&FileVersion, &ProductVersion, &CompanyName, &FileDescription,
-                              &InternalName, &LegalCopyright, &OriginalFilename, &ProductName,
-                              &Comments, &LegalTrademarks, &PrivateBuild, &SpecialBuild})
-        text->clear();
+    for (TextField text : kTexts) (this->*text).clear();
 }
 
 bool VersionInfoRecord::IsEmpty() const {
     for (int i = 0; i < 4; ++i)
         if (fileVersionParts[i] || productVersionParts[i]) return false;
-    for (const std::string* text :
-         {&filePath, &FileVersion, &ProductVersion, &CompanyName, &FileDescription, &InternalName,
-          &LegalCopyright, &OriginalFilename, &ProductName, &Comments, &LegalTrademarks,
-          &PrivateBuild, &SpecialBuild})
-        if (!text->empty()) return false;
+    for (TextField text : kTexts)
+        if (!(this->*text).empty()) return false;
     return true;
 }
 
 VersionInfoRecord& VersionInfoRecord::operator=(const VersionInfoRecord& other) {
     if (this == &other) return *this;
-    filePath = other.filePath;
     for (int i = 0; i < 4; ++i) {
         fileVersionParts[i] = other.fileVersionParts[i];
         productVersionParts[i] = other.productVersionParts[i];
     }
-    FileVersion = other.FileVersion;
-    ProductVersion = other.ProductVersion;
-    CompanyName = other.CompanyName;
-    FileDescription = other.FileDescription;
-    InternalName = other.InternalName;
-    LegalCopyright = other.LegalCopyright;
-    OriginalFilename = other.OriginalFilename;
-    ProductName = other.ProductName;
-    Comments = other.Comments;
-    LegalTrademarks = other.LegalTrademarks;
-    PrivateBuild = other.PrivateBuild;
-    SpecialBuild = other.SpecialBuild;
+    for (TextField text : kTexts) this->*text = other.*text;
     return *this;
 }
 
