@@ -63,6 +63,7 @@ if [ ! -f "$WINEPREFIX/.harness-ready" ]; then
         || { cat "$WINE_TEST_STATE/wineboot.log" >&2; exit 1; }
     touch "$WINEPREFIX/.harness-ready"
 fi
+bash "$here/link-fonts.sh"
 
 # Without a window manager every window close waits 2 s unless Wine manages
 # windows itself. Setting it again on a warm prefix also checks the prefix
