@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "tests/fakes/FakeSystem.h"
 
 #define FUZZ_CHECK(condition) \
     ((condition) ? (void)0 : ::fuzz::Fail(#condition, __FILE__, __LINE__))
@@ -27,31 +28,6 @@ inline uint32_t CopyPath(const std::string& text, char* buffer, uint32_t size) {
     std::memmove(buffer, text.c_str(), text.size() + 1);
     return static_cast<uint32_t>(text.size());
 }
-
-// fgets over a file opened with "r": CR LF arrives as LF, a lone CR stays,
-// and a Ctrl-Z ends the file.
-class TextModeFile : public platform::TextFile {
-public:
-    TextModeFile(const uint8_t* data, std::size_t size) {
-        for (std::size_t i = 0; i < size && data[i] != 0x1A; ++i)
-            if (!(data[i] == '\r' && i + 1 < size && data[i + 1] == '\n'))
-                text_ += static_cast<char>(data[i]);
-    }
-    bool ReadLine(char* buffer, int size) override {
-        if (pos_ >= text_.size() || size < 1) return false;
-        int n = 0;
-        while (n < size - 1 && pos_ < text_.size()) {
-            buffer[n++] = text_[pos_];
-            if (text_[pos_++] == '\n') break;
-        }
-        buffer[n] = '\0';
-        return true;
-    }
-
-private:
-    std::string text_;
-    std::size_t pos_ = 0;
-};
 
 constexpr long kEFail = static_cast<int32_t>(0x80004005u);
 constexpr long kEPointer = static_cast<int32_t>(0x80004003u);

@@ -78,7 +78,8 @@ public:
     }
     std::unique_ptr<platform::TextFile> OpenText(const std::string& path) override {
         FUZZ_CHECK(path.compare(0, kDirectory.size(), kDirectory) == 0);
-        return std::make_unique<fuzz::TextModeFile>(data_, size_);
+        return std::make_unique<fakes::FakeTextFile>(
+            std::string(reinterpret_cast<const char*>(data_), size_));
     }
 
     std::vector<std::string> names;
