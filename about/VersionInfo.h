@@ -9,7 +9,7 @@
 
 class VersionInfoRecord {
 public:
-    VersionInfoRecord() { Reset(); }
+    VersionInfoRecord() = default;  // every field starts empty or 0
     VersionInfoRecord(const VersionInfoRecord& other) = default;
     virtual ~VersionInfoRecord() = default;
 
@@ -18,8 +18,8 @@ public:
     virtual VersionInfoRecord& operator=(const VersionInfoRecord& other);
 
     std::string filePath;
-    uint16_t fileVersionParts[4];
-    uint16_t productVersionParts[4];
+    uint16_t fileVersionParts[4] = {};
+    uint16_t productVersionParts[4] = {};
     std::string FileVersion;
     std::string ProductVersion;
     std::string CompanyName;
