@@ -18,7 +18,8 @@ constexpr uint32_t kRegString = 1;         // REG_SZ
 constexpr uint32_t kRegExpandString = 2;   // REG_EXPAND_SZ
 constexpr long kErrorSuccess = 0;
 constexpr long kErrorMoreData = 234;
-constexpr uint32_t kMaxCommandLine = 32767;  // CreateProcess limit, NUL excluded
+// CreateProcess takes at most 32,767 characters, the terminator included.
+constexpr uint32_t kMaxCommandLine = 32766;
 
 // Message-box icon flags, as MessageBoxA takes them.
 constexpr uint32_t kIconError = 0x10;

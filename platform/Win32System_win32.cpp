@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include <cstdio>
+#include <vector>
 
 namespace platform {
 
@@ -211,9 +212,24 @@ int Win32System::LoadResourceString(uint32_t id, char* buffer, int size) {
     return LoadStringA(resourceModule_, id, buffer, size);
 }
 
+namespace {
+
+// The ANSI text in UTF-16, NUL-terminated, converted from the ANSI code page
+// as MessageBoxA would; empty when it cannot be converted.
+std::vector<wchar_t> Widen(const std::string& text) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::vector<wchar_t> wide(n > 0 ? static_cast<std::size_t>(n) : 1, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
+    return wide;
+}
+
+}  // namespace
+
 void Win32System::ShowMessageBox(WindowHandle owner, const std::string& text,
                                  const std::string& caption, uint32_t flags) {
-    MessageBoxA(static_cast<HWND>(owner), text.c_str(), caption.c_str(), flags);
+    // MessageBoxA loses a text of more than 32,767 characters (its conversion
+    // fails and the box shows garbage); converting here keeps every character.
+    MessageBoxW(static_cast<HWND>(owner), Widen(text).data(), Widen(caption).data(), flags);
 }
 
 bool Win32System::IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }

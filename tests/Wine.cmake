@@ -96,6 +96,12 @@ foreach(scenario startup escape closebox arguments missing-dialog discovery inst
                  install-unchecked install-no-activesync install-no-palm install-wait about)
   add_e2e_scenario(${scenario})
 endforeach()
+# Bad input: description files, folders and registrations that must still
+# end in a clear result. (many-components is registered in
+# tests/hostile/Hostile.cmake, beside the fixture that writes its folders.)
+foreach(scenario bad-descriptions odd-folders bad-registrations)
+  add_e2e_scenario(${scenario})
+endforeach()
 
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/e2e/Demo.cmake)
   include(${CMAKE_CURRENT_LIST_DIR}/e2e/Demo.cmake)

@@ -1,6 +1,7 @@
 // End-to-end scenarios for setup.exe, run under Wine.
 //
 //   driver.exe <scenario> --setup <setup.exe> [--tools <dir>] [--work <dir>]
+//              [--hostile <dir>]
 //   driver.exe --list
 //
 // Each scenario builds its own setup folder under the work directory
@@ -44,6 +45,7 @@ struct Options {
     std::string setupExe;  // the built program
     std::string tools;     // folder holding CEAppMgr.exe and PalmInstall.exe
     std::string work;      // root of the scenario folders
+    std::string hostile;   // folder of the planted libraries and their control program
 };
 Options g_options;
 
@@ -777,6 +779,814 @@ void ScenarioAbout() {
     CancelAndExpect2(run);
 }
 
+// ---- Scenarios: bad input ------------------------------------------------------------------
+//
+// Whatever lies in the setup folder or the registry, setup ends with a clear
+// result (the rows it could read, its message boxes, exit code 1 after
+// Install), never a crash or a hang.
+
+const char kPalmLaunchFailed[] =
+    "Setup was unable to launch the Palm Desktop.  Please reinstall Palm Desktop, and try "
+    "again.\n\nDetails:\n\n";
+constexpr DWORD kErrorFilenameTooLong = 206;
+
+template <std::size_t N>
+std::string Bytes(const char (&text)[N]) {  // a literal with NULs in it
+    return std::string(text, N - 1);
+}
+
+// The system's text for an error code, asked for the way setup asks.
+std::string SystemText(DWORD code) {
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
+        nullptr);
+    std::string s = n && text ? std::string(text, n) : std::string();
+    if (text) LocalFree(text);
+    return s;
+}
+
+// The error the system gives when asked to start this command line (the
+// driver tries it itself); 0, after a failed check, when it starts.
+DWORD LaunchError(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return GetLastError();
+    ok(false, "the system refuses to start %s", Show(commandLine.substr(0, 200)).c_str());
+    TerminateProcess(info.hProcess, 1);
+    WaitForSingleObject(info.hProcess, 5000);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return 0;
+}
+
+// Both texts when short, else where they part.
+std::string Compare(const std::string& seen, const std::string& expected) {
+    if (seen.size() + expected.size() < 600) return Show(seen) + ", expected " + Show(expected);
+    std::size_t at = 0;
+    while (at < seen.size() && at < expected.size() && seen[at] == expected[at]) ++at;
+    char head[128];
+    std::snprintf(head, sizeof head, "%u characters, expected %u, the same up to %u: ",
+                  static_cast<unsigned>(seen.size()), static_cast<unsigned>(expected.size()),
+                  static_cast<unsigned>(at));
+    return head + Show(seen.substr(at, 60)) + " vs " + Show(expected.substr(at, 60));
+}
+
+struct SeenBox {
+    std::string text;
+    Icon icon;
+};
+const SeenBox kCompleteBox{kComplete, Icon::Information};
+const SeenBox kFailedBox{kFailed, Icon::Warning};
+const SeenBox kNoActiveSyncBox{kNoActiveSync, Icon::Error};
+const SeenBox kNoPalmBox{kNoPalm, Icon::Error};
+
+// Presses Install, reads and closes every box setup shows until it ends, and
+// expects these boxes and the exit code 1.
+void ExpectInstall(SetupRun& run, const std::vector<SeenBox>& expected, const char* what,
+                   DWORD firstBoxMs = 30000) {
+    std::vector<SeenBox> seen;
+    Click(run.install);
+    for (DWORD ms = firstBoxMs; seen.size() < 5; ms = kWait) {
+        if (!WaitUntil(
+                [&] {
+                    return FindTopLevel(run.Pid(), "#32770", nullptr, run.dialog) != nullptr ||
+                           !run.Running();
+                },
+                ms))
+            break;
+        const MessageBoxView box = WaitForMessageBox(run.Pid(), run.dialog, 0);
+        if (!box.hwnd) break;  // setup has ended
+        ok(box.caption == kCaption, "%s: box caption %s", what, Show(box.caption).c_str());
+        seen.push_back({box.text, box.icon});
+        if (!ok(CloseMessageBox(box, kWait), "%s: box %u closed", what,
+                static_cast<unsigned>(seen.size())))
+            break;
+    }
+    const DWORD exitCode = run.WaitExit(kWait);
+    ok(seen.size() == expected.size(), "%s: %u boxes, expected %u", what,
+       static_cast<unsigned>(seen.size()), static_cast<unsigned>(expected.size()));
+    for (std::size_t i = 0; i < seen.size() && i < expected.size(); ++i) {
+        ok(seen[i].text == expected[i].text, "%s: box %u: %s", what, static_cast<unsigned>(i + 1),
+           Compare(seen[i].text, expected[i].text).c_str());
+        if (expected[i].icon == Icon::Unknown) continue;  // not readable, see the caller
+        ok(seen[i].icon == expected[i].icon, "%s: box %u icon %s, expected %s", what,
+           static_cast<unsigned>(i + 1), IconName(seen[i].icon), IconName(expected[i].icon));
+    }
+    ok(exitCode == IDOK, "%s: exit code %s after Install, expected 1", what,
+       ExitText(exitCode).c_str());
+}
+
+// The rows in this order, all checked, and Install enabled exactly when there are any.
+void ExpectRows(const SetupRun& run, const std::vector<std::string>& expected, const char* what) {
+    const std::vector<Row> rows = run.Rows();
+    const std::vector<std::string> texts = Texts(rows);
+    ok(texts == expected, "%s: rows %s, expected %s", what, Join(texts, ", ").c_str(),
+       Join(expected, ", ").c_str());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        ok(rows[i].checkState == kChecked, "%s: row %u checked", what, static_cast<unsigned>(i));
+    ok(Enabled(run.install) == !expected.empty(), "%s: Install %s", what,
+       Enabled(run.install) ? "enabled" : "disabled");
+}
+
+void EmptyLog(const Tools& tools) {
+    ok(DeleteFileA(tools.log.c_str()) || !FileExists(tools.log), "launch log emptied");
+}
+
+// A folder path of exactly length characters: base, then segments of at most
+// 100 characters.
+std::string PathOfLength(const std::string& base, std::size_t length) {
+    std::string path = base;
+    for (char c = 'a'; path.size() + 1 < length; ++c) {
+        const std::size_t room = length - path.size() - 1;
+        const std::size_t n = room <= 100 ? room : std::min<std::size_t>(100, room - 2);
+        path += "\\" + std::string(n, c);
+    }
+    ok(path.size() == length, "path of %u characters made", static_cast<unsigned>(length));
+    return path;
+}
+
+void ScenarioBadDescriptions() {
+    const std::string root = ScenarioRoot("bad-descriptions");
+    // fgets hands a 10,000-byte line over in pieces of 255 bytes; a piece that
+    // starts with the key counts as a line of its own.
+    std::string longLine = "Description = ";
+    for (std::size_t i = longLine.size(); i < 10000; ++i)
+        longLine += static_cast<char>('a' + i % 26);
+    longLine.replace(3 * 255, 12, "Description=");
+    std::string stopLine = longLine.substr(0, 600);
+    stopLine.replace(2 * 255, 25, "Description stops it here");
+    // Every byte value but the end-of-file mark, so text mode reads it all.
+    std::string binary(1 << 20, '\0');
+    unsigned seed = 12345;
+    for (char& c : binary) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+        if (c == '\x1A') c = '\x1B';
+    }
+
+    const struct {
+        const char* what;
+        std::string head;  // Case.ini: head, gap zero bytes, tail
+        ULONGLONG gap;
+        std::string tail;
+        bool locked;                    // held open without sharing while setup runs
+        std::vector<std::string> rows;  // what Case.ini gives
+    } cases[] = {
+        {"50 MB file",
+         "Description = Big Package\r\n",
+         50ull << 20,
+         "\nDescription = Big Package, last line\r\n",
+         false,
+         {"Big Package", "Big Package, last line"}},
+        {"binary file", binary, 0, "", false, {}},
+        {"NUL and end-of-file mark",
+         Bytes("Description = Ab\0cd\r\nDescription = Before the mark\r\n\x1A\r\n"
+               "Description = After the mark\r\n"),
+         0,
+         "",
+         false,
+         {"Ab", "Before the mark"}},
+        {"10,000-byte line",
+         longLine + "\r\nDescription = After the long line\r\n",
+         0,
+         "",
+         false,
+         {longLine.substr(14, 241), longLine.substr(3 * 255 + 12, 243), "After the long line"}},
+        {"key without = in a piece",
+         stopLine + "\r\nDescription = Never read\r\n",
+         0,
+         "",
+         false,
+         {stopLine.substr(14, 241)}},
+        {"locked file", "Description = Locked Package\r\n", 0, "", true, {}},
+    };
+    int index = 0;
+    for (const auto& c : cases) {
+        trace("case: %s", c.what);
+        // A good description file and an application beside the bad one.
+        const SetupFolder folder =
+            MakeSetupFolder(root + "\\Case " + std::to_string(++index),
+                            {{"Good.ini", "Description = Good Package\r\n"}, {"Tool.prc", "app"}});
+        const std::string file = folder.dir + "Case.ini";
+        ok(WriteFileWithGap(file, c.head, c.gap, c.tail), "%s: Case.ini written", c.what);
+        HANDLE lock = INVALID_HANDLE_VALUE;
+        if (c.locked) {
+            lock = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            HANDLE second = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+            ok(lock != INVALID_HANDLE_VALUE && second == INVALID_HANDLE_VALUE &&
+                   GetLastError() == ERROR_SHARING_VIOLATION,
+               "Case.ini held without sharing");
+            if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
+        }
+        // Run twice for the locked file: held, then let go.
+        for (int pass = 0; pass < (c.locked ? 2 : 1); ++pass) {
+            std::vector<std::string> caseRows = c.rows;
+            if (pass == 1) {
+                CloseHandle(lock);
+                caseRows = {"Locked Package"};
+            }
+            SetupRun run;
+            const DWORD start = GetTickCount();
+            if (!Launch(run, folder.exe)) break;
+            trace("%s: dialog after %lu ms", c.what, GetTickCount() - start);
+            // The two description files come in the folder search's order.
+            std::vector<std::string> goodFirst{"Good Package"}, caseFirst = caseRows;
+            goodFirst.insert(goodFirst.end(), caseRows.begin(), caseRows.end());
+            caseFirst.push_back("Good Package");
+            goodFirst.push_back("Tool application");
+            caseFirst.push_back("Tool application");
+            const std::vector<std::string> texts = Texts(run.Rows());
+            ExpectRows(run, texts == caseFirst ? caseFirst : goodFirst, c.what);
+            CancelAndExpect2(run);
+        }
+    }
+}
+
+void ScenarioOddFolders() {
+    const std::string root = ScenarioRoot("odd-folders");
+    const Tools tools = InstallTools(root, true, true);
+
+    // Names with bytes from 0x80 up in the ANSI code page: rows as named, paths
+    // handed on byte for byte.
+    if (ok(GetACP() == 1252, "ANSI code page %u, expected 1252", GetACP())) {
+        const std::map<std::string, std::string> files = {
+            {"Gr\xFC\xDF"
+             "e \xC4rger",
+             "\xDC"
+             "bersicht.ini"},
+            {"Kart\xE9 application", "Kart\xE9.prc"},
+            {"Stra\xDF"
+             "e \x80\xFF database",
+             "QM_Stra\xDF"
+             "e \x80\xFF.pdb"},
+        };
+        const SetupFolder folder =
+            MakeSetupFolder(root + "\\Setup \xC9t\xE9", {{"\xDC"
+                                                          "bersicht.ini",
+                                                          "Description = Gr\xFC\xDF"
+                                                          "e \xC4rger\r\n"},
+                                                         {"Kart\xE9.prc", "app"},
+                                                         {"QM_Stra\xDF"
+                                                          "e \x80\xFF.pdb",
+                                                          "db"}});
+        SetupRun run;
+        if (Launch(run, folder.exe)) {
+            ExpectRows(run,
+                       {"Gr\xFC\xDF"
+                        "e \xC4rger",
+                        "Kart\xE9 application",
+                        "Stra\xDF"
+                        "e \x80\xFF database"},
+                       "ANSI names");
+            const ExpectedLaunches e = Expect(folder, tools, run.Rows(), files);
+            ExpectInstall(run, {kCompleteBox}, "ANSI names");
+            ExpectLaunches(tools, {e.ce, e.palm}, {tools.ceExe, tools.palmExe});
+        }
+    }
+
+    // The folder from the module path: a path of 259 characters fits the
+    // 260-byte buffer with its terminator; from 260 on nothing is listed.
+    for (const std::size_t length : {259u, 260u, 330u}) {
+        char what[64];
+        std::snprintf(what, sizeof what, "setup.exe at a path of %u characters",
+                      static_cast<unsigned>(length));
+        trace("case: %s", what);
+        EmptyLog(tools);
+        SetupFolder folder;
+        folder.exe =
+            PathOfLength(root + "\\Long" + std::to_string(length), length - 10) + "\\setup.exe";
+        folder.dir = DirectoryOf(folder.exe);
+        ok(CopyInto(g_options.setupExe, folder.exe) &&
+               WriteTextFile(folder.dir + "Maps.prc", "app"),
+           "%s: folder made", what);
+        const bool fits = length < MAX_PATH;
+        SetupRun run;
+        // CreateProcess itself stops at MAX_PATH.
+        const bool started = fits ? run.Start(folder.exe) : run.StartLongPath(folder.exe);
+        if (!ok(started, "%s: started", what) ||
+            !ok(run.WaitForDialog(kWait), "%s: dialog appeared", what))
+            continue;
+        ExpectRows(run,
+                   fits ? std::vector<std::string>{"Maps application"} : std::vector<std::string>{},
+                   what);
+        if (!fits) {
+            CancelAndExpect2(run);
+            continue;
+        }
+        folder.shortDir = ShortPath(folder.dir);
+        const ExpectedLaunches e =
+            Expect(folder, tools, run.Rows(), {{"Maps application", "Maps.prc"}});
+        ExpectInstall(run, {kCompleteBox}, what);
+        ExpectLaunches(tools, {e.palm}, {tools.palmExe});
+    }
+
+    // A read-only setup folder: nothing changes in it or in %TEMP%, after a
+    // Cancel or after an Install.
+    const SetupFolder folder =
+        MakeSetupFolder(root + "\\Read Only",
+                        {{"Alpha.ini", "Description = Alpha Suite\r\n"}, {"Atlas.prc", "app"}});
+    for (const char* name : {"setup.exe", "Alpha.ini", "Atlas.prc", ""})
+        ok(SetFileAttributesA((folder.dir + name).c_str(), FILE_ATTRIBUTE_READONLY),
+           "%s made read-only", name[0] ? name : "the folder");
+    char temp[MAX_PATH] = {};
+    ok(GetTempPathA(MAX_PATH, temp) > 0, "%%TEMP%% is %s", temp);
+    // Names, sizes, attributes and write times of everything below dir.
+    std::function<void(const std::string&, std::vector<std::string>&)> list =
+        [&](const std::string& dir, std::vector<std::string>& out) {
+            WIN32_FIND_DATAA found;
+            HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
+            if (search == INVALID_HANDLE_VALUE) return;
+            do {
+                const std::string name = found.cFileName;
+                if (name == "." || name == "..") continue;
+                char line[96];
+                std::snprintf(line, sizeof line, " %lu %lx %lx%08lx", found.nFileSizeLow,
+                              found.dwFileAttributes, found.ftLastWriteTime.dwHighDateTime,
+                              found.ftLastWriteTime.dwLowDateTime);
+                out.push_back(dir + name + line);
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) list(dir + name + "\\", out);
+            } while (FindNextFileA(search, &found));
+            FindClose(search);
+        };
+    auto listing = [&] {
+        std::vector<std::string> out;
+        list(folder.dir, out);
+        list(temp, out);
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    const std::vector<std::string> before = listing();
+    trace("read-only folder: %u entries there and in %%TEMP%%, folder attributes 0x%lx",
+          static_cast<unsigned>(before.size()), GetFileAttributesA(folder.dir.c_str()));
+    for (const bool install : {false, true}) {
+        EmptyLog(tools);
+        SetupRun run;
+        if (!Launch(run, folder.exe)) break;
+        ExpectRows(run, {"Alpha Suite", "Atlas application"}, "read-only folder");
+        if (install) {
+            const ExpectedLaunches e = Expect(folder, tools, run.Rows(), kInstallFiles);
+            ExpectInstall(run, {kCompleteBox}, "read-only folder");
+            ExpectLaunches(tools, {e.ce, e.palm}, {tools.ceExe, tools.palmExe});
+        } else {
+            CancelAndExpect2(run);
+        }
+        const std::vector<std::string> after = listing();
+        ok(after == before, "after %s: setup folder and %%TEMP%% unchanged: %s",
+           install ? "Install" : "Cancel", Join(after, ", ").c_str());
+    }
+}
+
+void ScenarioBadRegistrations() {
+    const std::string root = ScenarioRoot("bad-registrations");
+    const SetupFolder both =
+        MakeSetupFolder(root + "\\Setup Files",
+                        {{"Alpha.ini", "Description = Alpha Suite\r\n"}, {"Atlas.prc", "app"}});
+    const SetupFolder palmOnly =
+        MakeSetupFolder(root + "\\Palm Files", {{"Atlas.prc", "app"}, {"QM_Atlas.pdb", "db"}});
+    const Tools tools = InstallTools(root, true, true);
+    const std::map<std::string, std::string> files = {{"Alpha Suite", "Alpha.ini"},
+                                                      {"Atlas application", "Atlas.prc"},
+                                                      {"Atlas database", "QM_Atlas.pdb"}};
+
+    // App Paths\CEAppMgr.exe. A tool at a path of 259 characters: with its
+    // terminator the longest value that fits the 260-byte buffer.
+    const std::string longCe = PathOfLength(root + "\\CE", 259 - 13) + "\\CEAppMgr.exe";
+    ok(CopyInto(tools.ceExe, longCe), "CE stand-in copied to a path of %u characters",
+       static_cast<unsigned>(longCe.size()));
+    const struct {
+        const char* what;
+        DWORD type;
+        std::string data;
+        std::string launched;  // the tool that runs; empty: none may
+    } ceCases[] = {
+        {"empty string", REG_SZ, std::string(1, '\0'), ""},
+        {"REG_DWORD", REG_DWORD, Bytes("\x01\0\0\0"), ""},
+        // The type is not examined; the data is the path, with or without a terminator.
+        {"REG_BINARY holding a path", REG_BINARY, tools.ceExe, tools.ceExe},
+        {"301 bytes", REG_SZ, "C:\\" + std::string(296, 'x') + ".exe" + '\0', ""},
+        {"259 characters and a terminator", REG_SZ, longCe + '\0', longCe},
+        // Its first 259 bytes name the tool: refused all the same.
+        {"260 bytes without a terminator", REG_SZ, longCe + "x", ""},
+        {"missing file", REG_SZ, root + "\\No Such Folder\\CEAppMgr.exe" + '\0', ""},
+    };
+    for (const auto& c : ceCases) {
+        trace("case: App Paths value, %s", c.what);
+        EmptyLog(tools);
+        ok(SetCeAppManagerValue(c.type, c.data), "%s: App Paths value set", c.what);
+        SetupRun run;
+        if (!Launch(run, both.exe)) continue;
+        const ExpectedLaunches e =
+            Expect(both, Tools{c.launched, tools.palmExe, tools.log}, run.Rows(), files);
+        if (c.launched.empty()) {
+            ExpectInstall(run, {kNoActiveSyncBox, kFailedBox}, c.what);
+            ExpectLaunches(tools, {}, {});
+        } else {
+            ExpectInstall(run, {kCompleteBox}, c.what);
+            ExpectLaunches(tools, {e.ce, e.palm}, {c.launched, tools.palmExe});
+        }
+    }
+
+    // The ".prc" open command, for a folder of Palm components only.
+    const std::string spacedExe = root + "\\Program Files\\Tool\\PalmInstall.exe";
+    ok(CopyInto(tools.palmExe, spacedExe), "Palm stand-in copied to %s", spacedExe.c_str());
+    const std::string quoted = "\"" + tools.palmExe + "\" \"%1\"";
+    auto padded = [&](std::size_t n) {
+        return quoted + " /" + std::string(n - quoted.size() - 2, 'p');
+    };
+    enum Outcome { kLaunched, kLaunchFails, kMissing };
+    const struct {
+        const char* what;
+        std::string command;
+        Outcome outcome;
+        std::string program;  // what setup puts before the paths
+        std::string launched;
+    } palmCases[] = {
+        {"empty command", "", kLaunchFails, "\"\"", ""},
+        // Unquoted: all before %1 is the program, spaces and all.
+        {"unquoted with spaces", spacedExe + " %1", kLaunched, "\"" + spacedExe + "\"", spacedExe},
+        // No closing quote: the command is kept whole.
+        {"no closing quote", "\"" + spacedExe + " %1", kLaunchFails, "\"" + spacedExe + " %1", ""},
+        {"1,023 characters", padded(1023), kLaunched, "\"" + tools.palmExe + "\"", tools.palmExe},
+        {"1,024 characters", padded(1024), kMissing, "", ""},
+        {"4,000 characters", padded(4000), kMissing, "", ""},
+    };
+    for (const auto& c : palmCases) {
+        trace("case: .prc open command, %s", c.what);
+        EmptyLog(tools);
+        ok(SetPrcAssociation(kProgId, c.command), "%s: association set", c.what);
+        SetupRun run;
+        if (!Launch(run, palmOnly.exe)) continue;
+        // The quoted paths, as they follow the program.
+        const ExpectedLaunches e =
+            Expect(palmOnly, Tools{tools.ceExe, "P", tools.log}, run.Rows(), files);
+        const std::string line = c.program + " " + e.palm.substr(4);
+        if (c.outcome == kLaunched) {
+            ExpectInstall(run, {kCompleteBox}, c.what);
+            ExpectLaunches(tools, {line}, {c.launched});
+        } else {
+            const std::string details =
+                c.outcome == kMissing ? ""
+                                      : kPalmLaunchFailed + SystemText(LaunchError(line)) + line;
+            ExpectInstall(
+                run,
+                {c.outcome == kMissing ? kNoPalmBox : SeenBox{details, Icon::Error}, kFailedBox},
+                c.what);
+            ExpectLaunches(tools, {}, {});
+        }
+    }
+}
+
+// Folders of many component files, written from the Linux side by
+// tests/hostile/many-files.sh (a file made under Wine costs about 2 ms):
+//   Ten Thousand  Package00000.ini-Package03333.ini ("Description = Package 00000"),
+//                 App00000.prc-App03332.prc, QM_Data00000.pdb-QM_Data03332.pdb
+//   CE Only       3,000 of "CE component 0000 with a long file name, for a long command line.ini"
+//                 ("Description = CE component 0000")
+//   Palm Only     1,500 of "Palm application 0000 with a long file name, for a long command
+//   line.prc"
+//                 and 1,500 of "QM_Palm database 0000 with a long file name, for a long command
+//                 line.pdb"
+const char kManyFiles[] = "C:\\e2e-files\\many-components";
+const char kLongTail[] = " with a long file name, for a long command line";
+
+std::string Numbered(const char* format, int i) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, i);
+    return text;
+}
+
+// Component files whose command line, with the given tools, is exactly length
+// characters: names of about 200 characters (the last ones a little shorter).
+std::vector<std::string> NamesForLine(const SetupFolder& folder, const Tools& tools, bool ce,
+                                      std::size_t length) {
+    auto name = [&](std::size_t i, std::size_t size) {
+        return Numbered("%03d ", static_cast<int>(i)) + std::string(size - 8, ce ? 'c' : 'p') +
+               (ce ? ".ini" : ".prc");
+    };
+    auto lineLength = [&](const std::vector<std::string>& names) {
+        std::vector<Row> rows;
+        std::map<std::string, std::string> files;
+        for (const std::string& n : names) {
+            const std::string text = n.substr(0, n.size() - 4) + (ce ? "" : " application");
+            rows.push_back({text, kChecked});
+            files[text] = n;
+        }
+        const ExpectedLaunches e = Expect(folder, tools, rows, files);
+        return (ce ? e.ce : e.palm).size();
+    };
+    std::vector<std::string> names;
+    while (names.empty() || lineLength(names) < length) names.push_back(name(names.size(), 200));
+    // Each character of a name is one of the line.
+    for (std::size_t excess = lineLength(names) - length, i = 0; excess > 0; --excess, ++i) {
+        std::string& n = names[i % names.size()];
+        n = name(i % names.size(), n.size() - 1);
+    }
+    ok(lineLength(names) == length, "%u names make a line of %u characters",
+       static_cast<unsigned>(names.size()), static_cast<unsigned>(length));
+    return names;
+}
+
+void ScenarioManyComponents() {
+    const std::string root = ScenarioRoot("many-components");
+    const Tools tools = InstallTools(root, true, true);
+    auto prepared = [&](const char* name, std::size_t files) {
+        SetupFolder f;
+        f.dir = std::string(kManyFiles) + "\\" + name + "\\";
+        f.exe = f.dir + "setup.exe";
+        std::size_t found = 0;
+        WIN32_FIND_DATAA data;
+        HANDLE search = FindFirstFileA((f.dir + "*").c_str(), &data);
+        if (search != INVALID_HANDLE_VALUE) {
+            do
+                found += !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                         lstrcmpiA(data.cFileName, "setup.exe") != 0;
+            while (FindNextFileA(search, &data));
+            FindClose(search);
+        }
+        ok(found == files, "%s holds %u files, expected %u (made by tests/hostile/many-files.sh)",
+           f.dir.c_str(), static_cast<unsigned>(found), static_cast<unsigned>(files));
+        ok(CopyInto(g_options.setupExe, f.exe), "setup.exe copied to %s", f.exe.c_str());
+        f.shortDir = ShortPath(f.dir);
+        return f;
+    };
+
+    // 10,000 component files: every row, in bounded time.
+    {
+        const SetupFolder folder = prepared("Ten Thousand", 10000);
+        std::vector<std::string> ini, apps, dbs;
+        for (int i = 0; i < 3334; ++i) ini.push_back(Numbered("Package %05d", i));
+        for (int i = 0; i < 3333; ++i) apps.push_back(Numbered("App%05d application", i));
+        for (int i = 0; i < 3333; ++i) dbs.push_back(Numbered("Data%05d database", i));
+        SetupRun run;
+        const DWORD start = GetTickCount();
+        if (ok(run.Start(folder.exe), "started") &&
+            ok(run.WaitForDialog(60000), "dialog appeared")) {
+            const DWORD ms = GetTickCount() - start;
+            trace("10,000 components: dialog after %lu ms", ms);
+            ok(ms < 30000, "10,000 components listed in %lu ms, expected under 30 s", ms);
+            const std::vector<Row> rows = run.Rows();
+            std::vector<std::string> texts = Texts(rows);
+            ok(texts.size() == 10000, "%u rows, expected 10,000",
+               static_cast<unsigned>(texts.size()));
+            // Each kind in the search's order; description rows first, then applications, then
+            // databases.
+            bool inOrder = texts.size() == 10000;
+            std::size_t at = 0;
+            for (const std::vector<std::string>* kind : {&ini, &apps, &dbs}) {
+                if (!inOrder) break;
+                std::vector<std::string> part(
+                    texts.begin() + static_cast<std::ptrdiff_t>(at),
+                    texts.begin() + static_cast<std::ptrdiff_t>(at + kind->size()));
+                std::sort(part.begin(), part.end());
+                inOrder = part == *kind;
+                at += kind->size();
+            }
+            ok(inOrder, "rows of 3,334 description files, 3,333 applications, 3,333 databases");
+            ok(std::all_of(rows.begin(), rows.end(),
+                           [](const Row& r) { return r.checkState == kChecked; }),
+               "all rows checked");
+            ok(Enabled(run.install), "Install enabled");
+            CancelAndExpect2(run);
+        }
+    }
+
+    // 3,000 checked components: command lines far beyond 32,767 characters
+    // are never launched.
+    for (const bool ce : {true, false}) {
+        const char* what = ce ? "3,000 CE components" : "3,000 Palm components";
+        EmptyLog(tools);
+        const SetupFolder folder = prepared(ce ? "CE Only" : "Palm Only", 3000);
+        std::map<std::string, std::string> files;
+        for (int i = 0; i < 3000; ++i) {
+            if (ce)
+                files[Numbered("CE component %04d", i)] =
+                    Numbered("CE component %04d", i) + kLongTail + ".ini";
+            else if (i < 1500)
+                files[Numbered("Palm application %04d", i) + kLongTail + " application"] =
+                    Numbered("Palm application %04d", i) + kLongTail + ".prc";
+            else
+                files[Numbered("Palm database %04d", i) + kLongTail + " database"] =
+                    Numbered("QM_Palm database %04d", i) + kLongTail + ".pdb";
+        }
+        SetupRun run;
+        if (!Launch(run, folder.exe)) continue;
+        ok(RowCount(run.list) == 3000, "%s: %d rows", what, RowCount(run.list));
+        // The line's order is the rows' order; its length is not, so the
+        // texts are read only where the line is shown.
+        std::vector<Row> rows;
+        if (ce) {
+            for (const auto& f : files) rows.push_back({f.first, kChecked});
+        } else {
+            rows = run.Rows();
+        }
+        const ExpectedLaunches e = Expect(folder, tools, rows, files);
+        const std::string& line = ce ? e.ce : e.palm;
+        trace("%s: a command line of %u characters", what, static_cast<unsigned>(line.size()));
+        ok(line.size() > 32767, "%s: the line is longer than 32,767", what);
+        if (ce)
+            ExpectInstall(run, {kNoActiveSyncBox, kFailedBox}, what, 60000);
+        else
+            ExpectInstall(
+                run,
+                // The box of a 300,000-character text is many screens large and
+                // its icon cannot be read back from the screen; the text can.
+                {{kPalmLaunchFailed + SystemText(kErrorFilenameTooLong) + line, Icon::Unknown},
+                 kFailedBox},
+                what, 60000);
+        ExpectLaunches(tools, {}, {});
+    }
+
+    // Around the limit: the system takes 32,766 characters (32,767 with the
+    // terminator); setup refuses longer lines itself.
+    for (const bool ce : {true, false}) {
+        const SetupFolder folder = MakeSetupFolder(root + (ce ? "\\Limit CE" : "\\Limit Palm"), {});
+        const std::string toolDir = root + "\\Limit Tools\\";
+        const std::string base = ce ? "CEAppMgr" : "PalmInstall";
+        const Tools shortest{toolDir + base + ".exe", toolDir + base + ".exe", tools.log};
+        const std::vector<std::string> names = NamesForLine(folder, shortest, ce, 32766);
+        std::map<std::string, std::string> files;
+        for (const std::string& n : names) {
+            const std::string stem = n.substr(0, n.size() - 4);
+            ok(WriteTextFile(folder.dir + n, ce ? "Description = " + stem + "\r\n" : "app"),
+               "%s written", n.c_str());
+            files[ce ? stem : stem + " application"] = n;
+        }
+        for (const std::size_t extra : {0u, 1u, 2u}) {
+            char what[64];
+            std::snprintf(what, sizeof what, "%s line of %u characters", ce ? "CE" : "Palm",
+                          static_cast<unsigned>(32766 + extra));
+            trace("case: %s", what);
+            EmptyLog(tools);
+            // One more character in the tool's name, one more in the line.
+            const std::string exe = toolDir + base + std::string("12").substr(0, extra) + ".exe";
+            ok(CopyInto(g_options.tools + (ce ? "\\CEAppMgr.exe" : "\\PalmInstall.exe"), exe),
+               "stand-in copied to %s", exe.c_str());
+            if (ce)
+                ok(SetCeAppManagerPath(exe), "App Paths\\CEAppMgr.exe set");
+            else
+                ok(SetPrcAssociation(kProgId, "\"" + exe + "\" \"%1\""), ".prc association set");
+            SetupRun run;
+            if (!Launch(run, folder.exe)) continue;
+            const ExpectedLaunches e =
+                Expect(folder, Tools{exe, exe, tools.log}, run.Rows(), files);
+            const std::string& line = ce ? e.ce : e.palm;
+            ok(line.size() == 32766 + extra, "%s: the line has %u characters", what,
+               static_cast<unsigned>(line.size()));
+            if (extra == 0) {
+                ExpectInstall(run, {kCompleteBox}, what);
+                ExpectLaunches(tools, {line}, {exe});
+                continue;
+            }
+            const DWORD error = kErrorFilenameTooLong;
+            if (ce)
+                ExpectInstall(run, {kNoActiveSyncBox, kFailedBox}, what);
+            else
+                ExpectInstall(
+                    run, {{kPalmLaunchFailed + SystemText(error) + line, Icon::Error}, kFailedBox},
+                    what);
+            ExpectLaunches(tools, {}, {});
+        }
+    }
+    SetCeAppManagerPath(tools.ceExe);
+}
+
+// ---- Scenario: libraries planted beside setup.exe -------------------------------------------
+//
+// A downloaded setup.exe sits in a folder anyone may have put libraries in,
+// and is often started with that folder as the current directory. Copies of
+// libraries setup or the system libraries load by name (tests/hostile/hostile.c,
+// each leaves a marker file when loaded) lie in both places; none may load.
+
+const char* const kPlanted[] = {"uxtheme", "dwmapi", "cryptbase", "comctl32", "version"};
+
+// The markers left so far: "<library> loaded by <program>".
+std::vector<std::string> Markers(const std::string& folder) {
+    std::vector<std::string> found;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((folder + "\\*.txt").c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do {
+        const std::string name = data.cFileName;
+        found.push_back(name.substr(0, name.find('-')) + " loaded by " +
+                        ReadTextFile(folder + "\\" + name));
+    } while (FindNextFileA(search, &data));
+    FindClose(search);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+bool Planted(const std::vector<std::string>& markers, const char* library) {
+    const std::string prefix = std::string(library) + " loaded by ";
+    return std::any_of(markers.begin(), markers.end(), [&](const std::string& m) {
+        return m.compare(0, prefix.size(), prefix) == 0;
+    });
+}
+
+// Runs the control program and returns the markers it left.
+std::vector<std::string> RunControl(const std::string& exe, const std::string& cwd,
+                                    const std::string& markers) {
+    RemoveTree(markers);
+    std::string command = "\"" + exe + "\"";
+    for (const char* name : kPlanted) command += std::string(" ") + name + ".dll";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!ok(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, cwd.c_str(),
+                           &startup, &info),
+            "control program started"))
+        return {};
+    if (!ok(WaitForSingleObject(info.hProcess, kWait) == WAIT_OBJECT_0, "control program ended"))
+        TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return Markers(markers);
+}
+
+// nativeFirst: the run was started with Wine preferring native copies of
+// uxtheme, dwmapi, cryptbase and comctl32 (tests/hostile/run-native.sh); Wine
+// reads that setting from the Unix environment only, so the driver cannot
+// change it for the processes it starts.
+void ScenarioHostileLibraries(bool nativeFirst) {
+    if (!ok(!g_options.hostile.empty(), "--hostile names the folder of planted libraries")) return;
+    char overrides[512] = {};
+    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
+    const bool preferred = std::strstr(overrides, "comctl32=n,b") != nullptr;
+    if (!ok(preferred == nativeFirst, "WINEDLLOVERRIDES=%s %s native copies first", overrides,
+            nativeFirst ? "asks for" : "does not ask for"))
+        return;
+    const std::string root =
+        ScenarioRoot(nativeFirst ? "hostile-libraries-native" : "hostile-libraries");
+    const std::string downloads = root + "\\Downloads";
+    const SetupFolder folder =
+        MakeSetupFolder(downloads + "\\Quillmere",
+                        {{"Alpha.ini", "Description = Alpha Suite\r\n"}, {"Atlas.prc", "app"}});
+    for (const char* name : kPlanted) {
+        const std::string dll = g_options.hostile + "\\" + name + ".dll";
+        ok(CopyInto(dll, folder.dir + name + ".dll") &&
+               CopyInto(dll, downloads + "\\" + name + ".dll"),
+           "%s.dll planted beside setup.exe and in the current directory", name);
+    }
+    // The control program beside the planted copies, and once in a clean
+    // folder with the planted copies only in its current directory.
+    const std::string controlBeside = folder.dir + "control.exe";
+    const std::string controlElsewhere = root + "\\Clean\\control.exe";
+    ok(CopyInto(g_options.hostile + "\\control.exe", controlBeside) &&
+           CopyInto(g_options.hostile + "\\control.exe", controlElsewhere),
+       "control program copied");
+    const std::string markers = root + "\\markers";
+    SetEnv("HOSTILE_MARKERS", markers.c_str());
+    const Tools tools = InstallTools(root, true, true);
+
+    // The whole road, started from the download folder: About, then Install
+    // through both tools.
+    {
+        SetupRun run;
+        if (Launch(run, folder.exe, "", downloads.c_str())) {
+            ExpectRows(run, {"Alpha Suite", "Atlas application"}, "planted libraries");
+            HWND about = OpenAbout(run);
+            if (about) {
+                Click(GetDlgItem(about, IDOK));
+                ok(WaitGone(about, kWait), "About closed");
+            }
+            const ExpectedLaunches e = Expect(folder, tools, run.Rows(), kInstallFiles);
+            ExpectInstall(run, {kCompleteBox}, "planted libraries");
+            ExpectLaunches(tools, {e.ce, e.palm}, {tools.ceExe, tools.palmExe});
+        }
+    }
+    // Wine's own user32 imports version.dll before any code of the program
+    // runs, so with an override a planted version.dll would load whatever the
+    // program does: it is left out of run-native.sh's list and tried under
+    // Wine's default load order only. There Wine hands out the copy user32
+    // already loaded even to the control program, so under Wine this part
+    // cannot fail; on Windows it is the classic planted library.
+    const std::vector<std::string> left = Markers(markers);
+    ok(left.empty(), "no planted library loaded by setup.exe or the tools: %s",
+       Join(left, ", ").c_str());
+
+    // The planted copies are live: a program without the protection loads
+    // them. Under the default order Wine still prefers a copy without a
+    // version record over its own for names it has not loaded yet (dwmapi),
+    // and cryptbase has no built-in copy at all, so it comes from the current
+    // directory as well.
+    std::vector<const char*> beside{"dwmapi", "cryptbase"};
+    if (nativeFirst) beside = {"uxtheme", "dwmapi", "cryptbase", "comctl32"};
+    const std::vector<std::string> seenBeside = RunControl(controlBeside, downloads, markers);
+    trace("control beside them: %s", Join(seenBeside, ", ").c_str());
+    for (const char* name : beside)
+        ok(Planted(seenBeside, name), "the control loads the planted %s.dll beside it", name);
+    const std::vector<std::string> seenElsewhere = RunControl(controlElsewhere, downloads, markers);
+    trace("control elsewhere: %s", Join(seenElsewhere, ", ").c_str());
+    ok(Planted(seenElsewhere, "cryptbase"),
+       "the control loads the planted cryptbase.dll from its current directory");
+    SetEnv("HOSTILE_MARKERS", nullptr);
+}
+
 // ---- Main ------------------------------------------------------------------------------------
 
 const struct {
@@ -795,6 +1605,12 @@ const struct {
     {"install-no-palm", ScenarioInstallNoPalm},
     {"install-wait", ScenarioInstallWait},
     {"about", ScenarioAbout},
+    {"bad-descriptions", ScenarioBadDescriptions},
+    {"odd-folders", ScenarioOddFolders},
+    {"bad-registrations", ScenarioBadRegistrations},
+    {"many-components", ScenarioManyComponents},
+    {"hostile-libraries", [] { ScenarioHostileLibraries(false); }},
+    {"hostile-libraries-native", [] { ScenarioHostileLibraries(true); }},
 };
 
 std::string OwnDirectory() {
@@ -804,8 +1620,10 @@ std::string OwnDirectory() {
 }
 
 int Usage() {
-    std::printf("usage: driver <scenario> --setup <setup.exe> [--tools <dir>] [--work <dir>]\n"
-                "       driver --list\n");
+    std::printf(
+        "usage: driver <scenario> --setup <setup.exe> [--tools <dir>] [--work <dir>]\n"
+        "              [--hostile <dir>]\n"
+        "       driver --list\n");
     return 2;
 }
 
@@ -828,6 +1646,8 @@ int main(int argc, char** argv) {
             g_options.tools = WindowsPath(argv[i + 1]);
         else if (option == "--work")
             g_options.work = WindowsPath(argv[i + 1]);
+        else if (option == "--hostile")
+            g_options.hostile = WindowsPath(argv[i + 1]);
         else
             return Usage();
     }

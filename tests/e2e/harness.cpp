@@ -109,53 +109,95 @@ std::string ShortPath(const std::string& path) {
     return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
 }
 
+std::wstring WidePath(const std::string& path) {
+    std::wstring wide;
+    const int n =
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    if (n > 0) {
+        wide.resize(static_cast<std::size_t>(n));
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0], n);
+    }
+    // CreateDirectory stops at 248 characters (room for an 8.3 name), the
+    // other calls at MAX_PATH, unless the path is given verbatim.
+    if (wide.size() >= 248 && wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\')
+        wide = L"\\\\?\\" + wide;
+    return wide;
+}
+
 bool MakeDirectories(const std::string& path) {
     for (std::size_t i = 3; i <= path.size(); ++i) {
         if (i != path.size() && path[i] != '\\') continue;
         const std::string prefix = path.substr(0, i);
-        if (!CreateDirectoryA(prefix.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        if (!CreateDirectoryW(WidePath(prefix).c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS)
             return false;
     }
     return true;
 }
 
-bool RemoveTree(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+namespace {
+
+bool RemoveWideTree(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        return DeleteFileA(path.c_str()) != 0;
-    }
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    // Read-only files and folders (some scenarios make them so) go as well.
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(path.c_str()) != 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            if (!std::strcmp(found.cFileName, ".") || !std::strcmp(found.cFileName, "..")) continue;
-            RemoveTree(path + "\\" + found.cFileName);
-        } while (FindNextFileA(search, &found));
+            if (!wcscmp(found.cFileName, L".") || !wcscmp(found.cFileName, L"..")) continue;
+            RemoveWideTree(path + L"\\" + found.cFileName);
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    return RemoveDirectoryA(path.c_str()) != 0;
+    return RemoveDirectoryW(path.c_str()) != 0;
+}
+
+}  // namespace
+
+bool RemoveTree(const std::string& path) {
+    std::wstring wide = WidePath(path);
+    // Anything below may be long even when the root is not.
+    if (wide.compare(0, 4, L"\\\\?\\") != 0 && wide.size() > 2 && wide[1] == L':')
+        wide = L"\\\\?\\" + wide;
+    return RemoveWideTree(wide);
 }
 
 bool WriteTextFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    return WriteFileWithGap(path, bytes, 0, std::string());
+}
+
+bool WriteFileWithGap(const std::string& path, const std::string& head, ULONGLONG gap,
+                      const std::string& tail) {
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const BOOL done = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                                nullptr);
+    auto write = [&](const std::string& bytes) {
+        DWORD written = 0;
+        return bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                           &written, nullptr) &&
+                                 written == bytes.size());
+    };
+    bool done = write(head);
+    if (done && gap > 0) {
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(head.size() + gap);
+        done = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    }
+    done = done && write(tail);
     CloseHandle(file);
-    return done && written == bytes.size();
+    return done;
 }
 
 std::string ReadTextFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+    HANDLE file = CreateFileW(WidePath(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::string();
     std::string text;
-    char buffer[4096];
+    char buffer[65536];
     DWORD read = 0;
     while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
     CloseHandle(file);
@@ -163,12 +205,12 @@ std::string ReadTextFile(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool CopyInto(const std::string& source, const std::string& target) {
     return MakeDirectories(DirectoryOf(target)) &&
-           CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+           CopyFileW(WidePath(source).c_str(), WidePath(target).c_str(), FALSE) != 0;
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -215,6 +257,18 @@ bool DeleteTree(HKEY root, const std::string& key) {
 
 bool SetCeAppManagerPath(const std::string& exePath) {
     return SetDefaultValue(HKEY_LOCAL_MACHINE, kAppPathKey, exePath);
+}
+
+bool SetCeAppManagerValue(DWORD type, const std::string& bytes) {
+    HKEY handle;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kAppPathKey, 0, nullptr, 0, KEY_WRITE, nullptr, &handle,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG result =
+        RegSetValueExA(handle, nullptr, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                       static_cast<DWORD>(bytes.size()));
+    RegCloseKey(handle);
+    return result == ERROR_SUCCESS;
 }
 
 bool RemoveCeAppManagerPath() { return DeleteTree(HKEY_LOCAL_MACHINE, kAppPathKey); }
@@ -393,27 +447,30 @@ std::vector<Row> ReadRows(HANDLE process, HWND list) {
     std::vector<Row> rows;
     const int count = RowCount(list);
     constexpr int kText = 1024;
-    RemoteBuffer remote(process, sizeof(LVITEMA) + kText);
+    // The item and its text buffer side by side: one write, one message and
+    // one read per row, which matters with thousands of rows.
+    struct Remote {
+        LVITEMA item;
+        char text[kText];
+    };
+    RemoteBuffer remote(process, sizeof(Remote));
     if (!remote.Valid()) return rows;
-    char* remoteText = static_cast<char*>(remote.Address()) + sizeof(LVITEMA);
+    Remote local{};
     for (int i = 0; i < count; ++i) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = i;
-        item.pszText = remoteText;
-        item.cchTextMax = kText;
-        char text[kText] = {};
-        LRESULT length = 0;
-        if (!remote.Write(&item, sizeof item) || !remote.Write(text, kText, sizeof item) ||
-            !Send(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i),
-                  reinterpret_cast<LPARAM>(remote.Address()), &length) ||
-            !remote.Read(text, kText, sizeof item))
+        local.item = LVITEMA{};
+        local.item.mask = LVIF_TEXT | LVIF_STATE;
+        local.item.stateMask = LVIS_STATEIMAGEMASK;
+        local.item.iItem = i;
+        local.item.pszText = reinterpret_cast<Remote*>(remote.Address())->text;
+        local.item.cchTextMax = kText;
+        LRESULT done = 0;
+        if (!remote.Write(&local.item, sizeof local.item) ||
+            !Send(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(remote.Address()), &done) ||
+            !done || !remote.Read(&local, sizeof local))
             break;
-        text[kText - 1] = '\0';
-        LRESULT state = 0;
-        Send(list, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_STATEIMAGEMASK, &state);
-        rows.push_back(Row{std::string(text, std::strlen(text)),
-                           static_cast<UINT>(state) & LVIS_STATEIMAGEMASK});
+        local.text[kText - 1] = '\0';
+        rows.push_back(Row{std::string(local.text, std::strlen(local.text)),
+                           local.item.state & LVIS_STATEIMAGEMASK});
     }
     return rows;
 }
@@ -556,6 +613,19 @@ Icon IdentifyIcon(HWND box) {
     RECT r;
     GetWindowRect(control, &r);
     if (r.right - r.left <= 0 || r.bottom - r.top <= 0) return Icon::None;
+    // A box larger than the screen may have its icon off screen: move the
+    // box so that the icon comes into view near the top left corner. Such a
+    // box holds a very long text and takes a while to paint again.
+    DWORD paintMs = 2000;
+    if (r.left < 0 || r.top < 0 || r.right > GetSystemMetrics(SM_CXSCREEN) ||
+        r.bottom > GetSystemMetrics(SM_CYSCREEN)) {
+        RECT b;
+        GetWindowRect(box, &b);
+        SetWindowPos(box, nullptr, b.left - r.left + 8, b.top - r.top + 8, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        GetWindowRect(control, &r);
+        paintMs = 20000;
+    }
     static const struct {
         Icon icon;
         LPCSTR id;
@@ -582,7 +652,7 @@ Icon IdentifyIcon(HWND box) {
             if (bestShare < 0.95) best = Icon::Unknown;
             return best != Icon::Unknown;
         },
-        2000);
+        paintMs);
     return best;
 }
 
@@ -626,6 +696,91 @@ bool SetupRun::Start(const std::string& exe, const std::string& arguments, const
     startup.cb = sizeof startup;
     return CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, cwd,
                           &startup, &info_) != 0;
+}
+
+namespace {
+
+// What NtCreateUserProcess takes, as far as this start needs it.
+struct PsAttribute {
+    ULONG_PTR attribute;
+    SIZE_T size;
+    void* value;
+    SIZE_T* returnLength;
+};
+struct PsAttributeList {
+    SIZE_T totalLength;
+    PsAttribute attributes[2];
+};
+struct NtClientId {
+    HANDLE process;
+    HANDLE thread;
+};
+struct NtString {
+    USHORT length;
+    USHORT maximumLength;
+    wchar_t* buffer;
+};
+constexpr ULONG_PTR kPsImageName = 0x20005;
+constexpr ULONG_PTR kPsClientId = 0x10003;
+constexpr ULONG kParamsNormalized = 1;
+constexpr ULONG kCreateSuspended = 1;
+using CreateParamsFn = LONG(NTAPI*)(void** params, NtString* image, NtString* dllPath,
+                                    NtString* currentDirectory, NtString* commandLine,
+                                    void* environment, NtString* title, NtString* desktop,
+                                    NtString* shellInfo, NtString* runtimeData, ULONG flags);
+using DestroyParamsFn = LONG(NTAPI*)(void* params);
+using CreateUserProcessFn = LONG(NTAPI*)(HANDLE* process, HANDLE* thread, ACCESS_MASK, ACCESS_MASK,
+                                         void* processAttributes, void* threadAttributes,
+                                         ULONG processFlags, ULONG threadFlags, void* params,
+                                         void* createInfo, PsAttributeList* attributes);
+
+NtString Counted(std::wstring& text) {
+    const USHORT bytes = static_cast<USHORT>(text.size() * sizeof(wchar_t));
+    return NtString{bytes, static_cast<USHORT>(bytes + sizeof(wchar_t)), &text[0]};
+}
+
+}  // namespace
+
+bool SetupRun::StartLongPath(const std::string& exe) {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto createParams = reinterpret_cast<CreateParamsFn>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlCreateProcessParametersEx")));
+    auto destroyParams = reinterpret_cast<DestroyParamsFn>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlDestroyProcessParameters")));
+    auto createProcess = reinterpret_cast<CreateUserProcessFn>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtCreateUserProcess")));
+    if (!createParams || !destroyParams || !createProcess) return false;
+
+    std::wstring image = WidePath(exe);
+    if (image.compare(0, 4, L"\\\\?\\") == 0) image.erase(0, 4);
+    std::wstring ntImage = L"\\??\\" + image;
+    std::wstring commandLine = L"\"" + image + L"\"";
+    NtString imageString = Counted(image), commandString = Counted(commandLine);
+    void* params = nullptr;
+    // No environment given: the driver's own is copied, as CreateProcess does.
+    if (createParams(&params, &imageString, nullptr, nullptr, &commandString, nullptr, &imageString,
+                     nullptr, nullptr, nullptr, kParamsNormalized) != 0)
+        return false;
+    NtClientId client{};
+    PsAttributeList attributes{};
+    attributes.totalLength = sizeof attributes;
+    attributes.attributes[0] = {kPsImageName, ntImage.size() * sizeof(wchar_t), &ntImage[0],
+                                nullptr};
+    attributes.attributes[1] = {kPsClientId, sizeof client, &client, nullptr};
+    alignas(8) unsigned char createInfo[128] = {};  // PS_CREATE_INFO: its size comes first
+    *reinterpret_cast<SIZE_T*>(createInfo) = sizeof(void*) == 4 ? 0x48 : 0x58;
+    HANDLE process = nullptr, thread = nullptr;
+    const LONG status =
+        createProcess(&process, &thread, PROCESS_ALL_ACCESS, THREAD_ALL_ACCESS, nullptr, nullptr, 0,
+                      kCreateSuspended, params, createInfo, &attributes);
+    destroyParams(params);
+    if (status != 0) return false;
+    info_.hProcess = process;
+    info_.hThread = thread;
+    info_.dwProcessId = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(client.process));
+    info_.dwThreadId = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(client.thread));
+    ResumeThread(thread);
+    return true;
 }
 
 bool SetupRun::WaitForDialog(DWORD ms) {

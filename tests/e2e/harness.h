@@ -38,12 +38,19 @@ std::string Join(const std::vector<std::string>& parts, const char* separator);
 std::string WindowsPath(std::string path);
 std::string DirectoryOf(const std::string& path);  // with its trailing backslash
 std::string ShortPath(const std::string& path);    // GetShortPathNameA, "" on failure
+// These take paths of any length: from 248 characters on they go to the
+// system with the "\\?\" prefix, as the ANSI calls stop at MAX_PATH.
 bool MakeDirectories(const std::string& path);
 bool RemoveTree(const std::string& path);  // true when nothing is left
 bool WriteTextFile(const std::string& path, const std::string& bytes);
+// head, then gap zero bytes (a file extended with SetEndOfFile, so sparse
+// where the file system allows), then tail.
+bool WriteFileWithGap(const std::string& path, const std::string& head, ULONGLONG gap,
+                      const std::string& tail);
 std::string ReadTextFile(const std::string& path);  // "" when missing
 bool FileExists(const std::string& path);
 bool CopyInto(const std::string& source, const std::string& target);
+std::wstring WidePath(const std::string& path);                // ANSI code page, "\\?\" when long
 std::vector<std::string> SplitLines(const std::string& text);  // on '\n', drops a final ""
 
 // ---- Registry -------------------------------------------------------------
@@ -51,6 +58,8 @@ std::vector<std::string> SplitLines(const std::string& text);  // on '\n', drops
 // HKLM\...\App Paths\CEAppMgr.exe with the given default value, or without
 // the key at all.
 bool SetCeAppManagerPath(const std::string& exePath);
+// The default value with any type and exactly these bytes (no terminator added).
+bool SetCeAppManagerValue(DWORD type, const std::string& bytes);
 bool RemoveCeAppManagerPath();
 // ".prc" -> progId -> shell\open\command = command, in HKLM\Software\Classes;
 // Remove clears the class and ".prc" from both the machine and user halves of
@@ -158,6 +167,10 @@ public:
     // the current directory cwd (null: the driver's).
     bool Start(const std::string& exe, const std::string& arguments = "",
                const char* cwd = nullptr);
+    // The same through ntdll (NtCreateUserProcess), for an image path of
+    // MAX_PATH or more, which CreateProcess refuses; the current directory is
+    // the driver's.
+    bool StartLongPath(const std::string& exe);
     // Finds the selection dialog and its controls; false when it does not
     // appear in time.
     bool WaitForDialog(DWORD ms = 10000);

@@ -78,7 +78,7 @@ void ExpectOneBox(const fakes::FakeSystem& fs, const std::string& text) {
 TEST(CeHandoff, LaunchesOnlyWithAUsableRegisteredPath) {
     const std::string missing = fakes::FakeSystem().strings[IDS_ACTIVESYNC_MISSING];
     const std::string exeZ = kCeExe + '\0';
-    const std::string longPath(32762 - kCeExe.size(), 'p');  // makes a line of 32,767
+    const std::string longPath(32761 - kCeExe.size(), 'p');  // makes a line of 32,766
     const struct {
         const char* name; long status; std::string data; uint32_t type;
         std::vector<uint32_t> launchErrors; ComponentCatalogue components;
@@ -94,11 +94,11 @@ TEST(CeHandoff, LaunchesOnlyWithAUsableRegisteredPath) {
         {"empty value", 0, std::string(1, '\0'), platform::kRegString, {}, kCe, ""},
         {"zero bytes", 0, "", platform::kRegString, {}, kCe, ""},
         {"launch fails", 0, exeZ, platform::kRegString, {2}, kCe, kCeLine},
-        {"line of 32,768", 0, exeZ, platform::kRegString, {}, Components({longPath + "p"}), ""},
+        {"line of 32,767", 0, exeZ, platform::kRegString, {}, Components({longPath + "p"}), ""},
         {"terminated", 0, exeZ, platform::kRegString, {0}, kCe, kCeLine},
         {"259 bytes, no terminator", 0, "C:\\" + std::string(256, 'e'), platform::kRegString, {},
          Components({"a.ini"}), "\"C:\\" + std::string(256, 'e') + "\" \"a.ini\""},
-        {"line of 32,767", 0, exeZ, platform::kRegString, {}, Components({longPath}),
+        {"line of 32,766", 0, exeZ, platform::kRegString, {}, Components({longPath}),
          "\"" + kCeExe + "\" \"" + longPath + "\""},
     };
     for (const auto& c : cases) {

@@ -1,0 +1,46 @@
+# Tests of setup.exe against hostile surroundings, included by tests/Wine.cmake:
+# libraries planted where a downloaded setup.exe would pick them up, and the
+# fixture that writes the folders of many component files.
+
+# One planted library per name (tests/hostile/hostile.c), and the control
+# program that shows such a library really is loaded by a program that does
+# not narrow its search path.
+set(HOSTILE_DIR ${CMAKE_BINARY_DIR}/tests/hostile)
+set(HOSTILE_TARGETS)
+foreach(name uxtheme dwmapi cryptbase comctl32 version)
+  add_library(hostile_${name} SHARED ${CMAKE_CURRENT_LIST_DIR}/hostile.c)
+  set_target_properties(hostile_${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
+    RUNTIME_OUTPUT_DIRECTORY ${HOSTILE_DIR} ARCHIVE_OUTPUT_DIRECTORY ${HOSTILE_DIR}/lib)
+  target_compile_definitions(hostile_${name} PRIVATE ${WINE_TEST_DEFINITIONS}
+    HOSTILE_NAME="${name}")
+  target_compile_options(hostile_${name} PRIVATE -Wall -Wextra -Werror -Os)
+  target_link_options(hostile_${name} PRIVATE -static-libgcc -s)
+  list(APPEND HOSTILE_TARGETS hostile_${name})
+endforeach()
+add_executable(hostile_control ${CMAKE_CURRENT_LIST_DIR}/control.cpp)
+set_target_properties(hostile_control PROPERTIES OUTPUT_NAME control
+  RUNTIME_OUTPUT_DIRECTORY ${HOSTILE_DIR})
+target_compile_options(hostile_control PRIVATE ${WARNINGS} -Werror)
+target_link_options(hostile_control PRIVATE -static -s)
+add_dependencies(e2e_driver ${HOSTILE_TARGETS} hostile_control)
+
+# Under Wine's default load order, and with Wine preferring native copies of
+# uxtheme, dwmapi, cryptbase and comctl32 (set for the whole run by
+# run-native.sh: Wine takes WINEDLLOVERRIDES from the Unix environment).
+set(HOSTILE_ARGS --setup $<TARGET_FILE:setup> --tools ${CMAKE_BINARY_DIR}/tests/standins
+    --hostile ${HOSTILE_DIR})
+add_wine_test(NAME e2e.hostile-libraries TIMEOUT 120
+  COMMAND e2e_driver hostile-libraries ${HOSTILE_ARGS})
+add_test(NAME e2e.hostile-libraries-native
+  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run-native.sh 120 $<TARGET_FILE:e2e_driver>
+          hostile-libraries-native ${HOSTILE_ARGS})
+set_tests_properties(e2e.hostile-libraries-native PROPERTIES FIXTURES_REQUIRED wine
+  RESOURCE_LOCK wine TIMEOUT 150 ENVIRONMENT "${WINE_TEST_ENV}")
+
+# 10,000 and 2 x 3,000 component files for e2e.many-components, written from
+# the Linux side by a fixture of their own.
+add_test(NAME e2e.many-components.files COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/many-files.sh)
+set_tests_properties(e2e.many-components.files PROPERTIES FIXTURES_SETUP many-files
+  FIXTURES_REQUIRED wine RESOURCE_LOCK wine TIMEOUT 120 ENVIRONMENT "${WINE_TEST_ENV}")
+add_e2e_scenario(many-components TIMEOUT 240)
+set_tests_properties(e2e.many-components PROPERTIES FIXTURES_REQUIRED "wine;many-files")
