@@ -20,7 +20,8 @@ bool QueryCommandTemplate(platform::System& system, std::string& commandTemplate
     const void* end = std::memchr(buffer, '\0', size);
     if (!end) return false;
     commandTemplate.assign(buffer, static_cast<const char*>(end) - buffer);
-    return true;
+    // An empty command names no program: nothing is registered to run.
+    return !commandTemplate.empty();
 }
 
 }  // namespace

@@ -1207,7 +1207,7 @@ void ScenarioBadRegistrations() {
         std::string program;  // what setup puts before the paths
         std::string launched;
     } palmCases[] = {
-        {"empty command", "", kLaunchFails, "\"\"", ""},
+        {"empty command", "", kMissing, "", ""},
         // Unquoted: all before %1 is the program, spaces and all.
         {"unquoted with spaces", spacedExe + " %1", kLaunched, "\"" + spacedExe + "\"", spacedExe},
         // No closing quote: the command is kept whole.

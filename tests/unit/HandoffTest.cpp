@@ -156,6 +156,12 @@ TEST(PalmHandoff, ReportsMissingToolAndFailedLaunch) {
         else
             ExpectOneBox(fs, c.box);
     }
+    // An empty command names no program to run.
+    fakes::FakeSystem fs;
+    fs.assocText = "";
+    EXPECT_FALSE(InstallPalmComponents(fs, kOwner, kPalm));
+    EXPECT_TRUE(fs.launches.empty());
+    ExpectOneBox(fs, missing);
 }
 
 }  // namespace
