@@ -442,20 +442,13 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     const std::string mode = argv[1];
     if (mode != "walk" && mode != "play") return Usage();
-    for (int i = 2; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--setup")
-            g_options.setupExe = WindowsPath(argv[i + 1]);
-        else if (option == "--tools")
-            g_options.tools = WindowsPath(argv[i + 1]);
-        else if (option == "--work")
-            g_options.work = WindowsPath(argv[i + 1]);
-        else if (option == "--shots")
-            g_options.shots = WindowsPath(argv[i + 1]);
-        else
-            return Usage();
-    }
-    if (argc % 2 != 0 || g_options.setupExe.empty() || g_options.tools.empty()) return Usage();
+    if (!ReadPathOptions(argc, argv, 2,
+                         {{"setup", &g_options.setupExe},
+                          {"tools", &g_options.tools},
+                          {"work", &g_options.work},
+                          {"shots", &g_options.shots}}) ||
+        g_options.setupExe.empty() || g_options.tools.empty())
+        return Usage();
     for (std::string* s : {&g_options.tools, &g_options.work, &g_options.shots})
         while (!s->empty() && s->back() == '\\') s->pop_back();
 

@@ -630,8 +630,7 @@ void ScenarioInstallNoActiveSync() {
     if (!Launch(run, folder.exe)) return;
     ok(RowCount(run.list) == 2, "2 rows, found %d", RowCount(run.list));
     const MessageBoxView first = PressInstall(run, false);
-    ExpectBox(first, kNoActiveSync, Icon::Unknown, "first box");
-    trace("first box icon: %s", IconName(first.icon));
+    ExpectBox(first, kNoActiveSync, Icon::Error, "first box");
     ok(first.hwnd && CloseMessageBox(first, kWait), "first box closed");
     const MessageBoxView second = WaitForMessageBox(run.Pid(), run.dialog, kWait);
     ExpectBox(second, kFailed, Icon::Warning, "second box");
@@ -1638,20 +1637,13 @@ int main(int argc, char** argv) {
     const std::string scenario = argv[1];
     g_options.tools = OwnDirectory();
     g_options.work = "C:\\e2e";
-    for (int i = 2; i + 1 < argc; i += 2) {
-        const std::string option = argv[i];
-        if (option == "--setup")
-            g_options.setupExe = WindowsPath(argv[i + 1]);
-        else if (option == "--tools")
-            g_options.tools = WindowsPath(argv[i + 1]);
-        else if (option == "--work")
-            g_options.work = WindowsPath(argv[i + 1]);
-        else if (option == "--hostile")
-            g_options.hostile = WindowsPath(argv[i + 1]);
-        else
-            return Usage();
-    }
-    if (argc % 2 != 0 || g_options.setupExe.empty()) return Usage();
+    if (!ReadPathOptions(argc, argv, 2,
+                         {{"setup", &g_options.setupExe},
+                          {"tools", &g_options.tools},
+                          {"work", &g_options.work},
+                          {"hostile", &g_options.hostile}}) ||
+        g_options.setupExe.empty())
+        return Usage();
     while (!g_options.tools.empty() && g_options.tools.back() == '\\') g_options.tools.pop_back();
 
     for (const auto& s : kScenarios) {

@@ -823,3 +823,18 @@ std::string ExitText(DWORD code) {
                   static_cast<unsigned long>(code));
     return buffer;
 }
+
+bool ReadPathOptions(int argc, char** argv, int first,
+                     std::initializer_list<std::pair<const char*, std::string*>> options) {
+    if ((argc - first) % 2 != 0) return false;
+    for (int i = first; i + 1 < argc; i += 2) {
+        bool known = false;
+        for (const auto& option : options) {
+            if (std::string("--") + option.first != argv[i]) continue;
+            *option.second = WindowsPath(argv[i + 1]);
+            known = true;
+        }
+        if (!known) return false;
+    }
+    return true;
+}

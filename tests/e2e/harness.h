@@ -8,7 +8,9 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 // ---- Checks ---------------------------------------------------------------
@@ -36,6 +38,11 @@ std::string Join(const std::vector<std::string>& parts, const char* separator);
 // "/a/b" (a Unix path Wine maps through drive Z:) becomes "Z:\a\b"; "C:/a"
 // becomes "C:\a".
 std::string WindowsPath(std::string path);
+
+// Reads "--name value" pairs from argv[first] on into the named strings, each
+// as a Windows path; false on an unknown name or a name without a value.
+bool ReadPathOptions(int argc, char** argv, int first,
+                     std::initializer_list<std::pair<const char*, std::string*>> options);
 std::string DirectoryOf(const std::string& path);  // with its trailing backslash
 std::string ShortPath(const std::string& path);    // GetShortPathNameA, "" on failure
 // These take paths of any length: from 248 characters on they go to the
