@@ -494,6 +494,17 @@ void ScenarioDiscovery() {
     }
     ok(run.SetChecked(3, false), "row 3 unchecked again");
     ok(!Enabled(run.install), "no checked row disables Install");
+    // The arrow keys move the selection (the list has the focus); the check
+    // boxes, and so Install, stay as they are.
+    PressKey(run.dialog, VK_HOME);
+    for (int i = 0; i < n; ++i) {
+        if (i > 0) PressKey(run.dialog, VK_DOWN);
+        ok(WaitUntil([&] { return SendMessageA(run.list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                               LVNI_SELECTED) == i; },
+                     kWait),
+           "arrow keys select row %d", i);
+        ok(!Enabled(run.install), "arrowing to row %d leaves Install disabled", i);
+    }
     ok(RowCount(run.list) == n, "rows are never removed: %d", RowCount(run.list));
     CancelAndExpect2(run);
 
