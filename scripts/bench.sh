@@ -4,10 +4,10 @@
 #   time from process start until the selection dialog is ready, for 0, 500
 #   and 5,000 components, beside an empty-dialog program's time;
 #   peak working set with 5,000 components.
-# Usage: bash scripts/bench.sh [runs per case, default 5]
+# Usage: bash scripts/bench.sh [runs per case, default 9; the cases take turns]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-runs=${1:-5}
+runs=${1:-9}
 root=$(pwd)
 
 bash scripts/install-deps.sh
@@ -40,11 +40,18 @@ i686-w64-mingw32-objdump -p build/win32/setup.exe | sed -n 's/^\s*DLL Name: /  /
 echo "largest contributors (bytes, from the link map):"
 python3 scripts/size-report.py build/win32/setup.map 10
 echo
-read -r base_med base_min _ < <(bench "$work/empty/minimal_dialog.exe" "Bench Dialog" -1 "$runs")
+mapfile -t results < <(bench "$runs" "$work/empty/minimal_dialog.exe" "Bench Dialog" -1 \
+  "$work/setup-0/setup.exe" "Quillmere Installer" 0 \
+  "$work/setup-500/setup.exe" "Quillmere Installer" 500 \
+  "$work/setup-5000/setup.exe" "Quillmere Installer" 5000)
+[ "${#results[@]}" -eq 4 ] || { echo "bench: a case did not finish" >&2; exit 1; }
+read -r base_med base_min _ <<<"${results[0]}"
 printf '%-28s %10s %10s %12s %14s\n' "case" "median ms" "min ms" "vs empty" "peak WS KiB"
 printf '%-28s %10s %10s %12s %14s\n' "empty dialog (baseline)" "$base_med" "$base_min" "-" "-"
+i=1
 for n in 0 500 5000; do
-  read -r med min peak < <(bench "$work/setup-$n/setup.exe" "Quillmere Installer" "$n" "$runs")
+  read -r med min peak <<<"${results[$i]}"
   ratio=$(python3 -c "print(f'{$med / $base_med * 100 - 100:+.1f} %')")
   printf '%-28s %10s %10s %12s %14s\n' "setup.exe, $n components" "$med" "$min" "$ratio" "$peak"
+  i=$((i + 1))
 done

@@ -2,8 +2,9 @@
 // dialog visible and, for setup.exe, every row in and Install enabled), and
 // reads its peak working set. Runs under Wine next to the programs it times.
 //
-// bench <program> <title> <expected rows or -1 for none> <runs>
-// prints: median_ms min_ms peak_working_set_kb
+// bench <runs> (<program> <title> <expected rows or -1 for none>)...
+// The cases take turns, so that they all see the same machine; prints one
+// line per case: median_ms min_ms peak_working_set_kb
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -91,26 +92,35 @@ double RunOnce(const std::string& program, const char* title, int rows, SIZE_T& 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 5) {
-        std::fprintf(stderr, "usage: bench <program> <title> <rows|-1> <runs>\n");
+    if (argc < 5 || (argc - 2) % 3 != 0) {
+        std::fprintf(stderr, "usage: bench <runs> (<program> <title> <rows|-1>)...\n");
         return 2;
     }
-    const int rows = std::atoi(argv[3]);
-    const int runs = std::max(1, std::atoi(argv[4]));
-    std::vector<double> times;
-    SIZE_T peak = 0;
-    for (int i = 0; i < runs; ++i) {
-        SIZE_T runPeak = 0;
-        const double ms = RunOnce(argv[1], argv[2], rows, runPeak);
-        if (ms < 0) {
-            std::fprintf(stderr, "run %d: not ready in time\n", i);
-            return 1;
+    const int runs = std::max(1, std::atoi(argv[1]));
+    struct Case {
+        const char* program;
+        const char* title;
+        int rows;
+        std::vector<double> times;
+        SIZE_T peak = 0;
+    };
+    std::vector<Case> cases;
+    for (int i = 2; i + 2 < argc; i += 3) cases.push_back({argv[i], argv[i + 1], std::atoi(argv[i + 2]), {}, 0});
+    for (int run = 0; run < runs; ++run)
+        for (Case& c : cases) {
+            SIZE_T peak = 0;
+            const double ms = RunOnce(c.program, c.title, c.rows, peak);
+            if (ms < 0) {
+                std::fprintf(stderr, "%s: not ready in time\n", c.program);
+                return 1;
+            }
+            c.times.push_back(ms);
+            c.peak = std::max(c.peak, peak);
         }
-        times.push_back(ms);
-        peak = std::max(peak, runPeak);
+    for (Case& c : cases) {
+        std::sort(c.times.begin(), c.times.end());
+        std::printf("%.1f %.1f %lu\n", c.times[c.times.size() / 2], c.times.front(),
+                    static_cast<unsigned long>(c.peak / 1024));
     }
-    std::sort(times.begin(), times.end());
-    std::printf("%.1f %.1f %lu\n", times[times.size() / 2], times.front(),
-                static_cast<unsigned long>(peak / 1024));
     return 0;
 }
