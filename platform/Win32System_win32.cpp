@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -94,9 +95,16 @@ Fn As(FARPROC proc) {
 
 SystemLibrary::SystemLibrary(const char* name)
     : module_(LoadLibraryExA(name, nullptr, kSearchSystem32)) {
-    // Systems without the search flag reject it; the search path has then
-    // already been narrowed by RestrictLibrarySearch.
-    if (!module_) module_ = LoadLibraryA(name);
+    if (module_) return;
+    // Systems without the search flag reject it. A bare name would still be
+    // looked for in the program's folder first, so name the system's copy.
+    char path[MAX_PATH];
+    const UINT n = GetSystemDirectoryA(path, MAX_PATH);
+    const std::size_t length = std::strlen(name);
+    if (n == 0 || n + 1 + length >= MAX_PATH) return;
+    path[n] = '\\';
+    std::memcpy(path + n + 1, name, length + 1);
+    module_ = LoadLibraryA(path);
 }
 
 SystemLibrary::~SystemLibrary() {
@@ -122,6 +130,9 @@ void InitCommonControlsAtRunTime(DWORD classes) {
     } init = {8, classes};
     // The library stays loaded for the whole run: the dialogs use its classes.
     HMODULE comctl = LoadLibraryExA("comctl32.dll", nullptr, kSearchSystem32);
+    // Without the search flag the name is still safe: the manifest's
+    // common-controls dependency redirects it to the system's side-by-side
+    // copy before any folder is searched.
     if (!comctl) comctl = LoadLibraryA("comctl32.dll");
     if (!comctl) return;
     auto init_ex = As<InitCommonControlsExFn>(GetProcAddress(comctl, "InitCommonControlsEx"));
