@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake g++ make python3 libgtest-dev googletest
           g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
           wine wine32:i386 fonts-wine xvfb xdotool imagemagick x11-utils
-          clang libclang-rt-14-dev osslsigncode openssl zip)
+          clang libclang-rt-14-dev osslsigncode openssl zip unzip)
 
 missing=()
 for p in "${packages[@]}"; do
