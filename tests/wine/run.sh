@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs one Windows program under the harness's Wine with a time limit.
 # Usage: WINE_TEST_ROOT=<build tree> run.sh <seconds> <program.exe> [args...]
+# WINE_EXTRA_OVERRIDES, when set, is added to the harness's WINEDLLOVERRIDES.
 # Exit status: the program's (low 8 bits, as Wine reports it); 124 when the
 # limit was reached; 3 when the shared Wine is not running.
 set -uo pipefail
@@ -13,6 +14,7 @@ shift
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=wine-env.sh
 . "$here/wine-env.sh"
+[ -z "${WINE_EXTRA_OVERRIDES:-}" ] || export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$WINE_EXTRA_OVERRIDES"
 if [ -z "${DISPLAY:-}" ] || [ ! -s "$WINE_TEST_STATE/wineserver.pid" ]; then
     echo "run.sh: the shared Xvfb/wineserver is not running; run start.sh first" >&2
     exit 3
