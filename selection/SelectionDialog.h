@@ -8,6 +8,26 @@
 #include "platform/Platform.h"
 #include "shell/BoundDialog.h"
 
+// Owns an icon loaded for the dialog; the window does not free the icons it
+// is given, so they go with the dialog object, after the window.
+class IconHandle {
+public:
+    IconHandle() = default;
+    ~IconHandle() {
+        if (icon_) DestroyIcon(icon_);
+    }
+    IconHandle(const IconHandle&) = delete;
+    IconHandle& operator=(const IconHandle&) = delete;
+    void Reset(HANDLE icon) {
+        if (icon_) DestroyIcon(icon_);
+        icon_ = static_cast<HICON>(icon);
+    }
+    HICON Get() const { return icon_; }
+
+private:
+    HICON icon_ = nullptr;
+};
+
 class SelectionDialog final : public BoundDialog {
 public:
     explicit SelectionDialog(platform::System& system) : system_(system) {}
@@ -30,4 +50,6 @@ private:
     ComponentCatalogue catalogue_;
     HWND listView_ = nullptr;
     HWND installButton_ = nullptr;
+    IconHandle bigIcon_;
+    IconHandle smallIcon_;
 };
