@@ -66,6 +66,20 @@ private:
     HKEY key_ = nullptr;
 };
 
+class KernelHandle {
+public:
+    explicit KernelHandle(HANDLE handle) : handle_(handle) {}
+    ~KernelHandle() {
+        if (handle_) CloseHandle(handle_);
+    }
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
 class LocalText {
 public:
     LocalText() = default;
@@ -198,9 +212,8 @@ bool Win32System::RunAndWait(std::string& commandLine, uint32_t& error) {
         error = GetLastError();
         return false;
     }
-    CloseHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hProcess);
+    const KernelHandle thread(process.hThread), child(process.hProcess);
+    WaitForSingleObject(child.Get(), INFINITE);
     error = 0;
     return true;
 }
