@@ -35,16 +35,21 @@ foreach(tool CEAppMgr PalmInstall)
   target_link_options(${target} PRIVATE -static -s)
 endforeach()
 
-add_executable(e2e_driver ${CMAKE_SOURCE_DIR}/tests/e2e/driver.cpp
-  ${CMAKE_SOURCE_DIR}/tests/e2e/harness.cpp)
-set_target_properties(e2e_driver PROPERTIES OUTPUT_NAME driver
-  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/e2e)
-target_compile_definitions(e2e_driver PRIVATE ${WINE_TEST_DEFINITIONS})
-target_compile_options(e2e_driver PRIVATE ${WARNINGS} -Werror)
-target_link_options(e2e_driver PRIVATE -static)
-target_link_libraries(e2e_driver PRIVATE user32 gdi32 advapi32 shlwapi)
-# The scenarios copy these; building the driver builds them too.
-add_dependencies(e2e_driver setup standin_ceappmgr standin_palminstall)
+# A program of ours that drives setup.exe through the harness, built into
+# tests/e2e as <name>.exe. It copies setup.exe and the stand-ins, so building
+# it builds them too.
+function(add_e2e_program target name source)
+  add_executable(${target} ${source} ${CMAKE_SOURCE_DIR}/tests/e2e/harness.cpp)
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${name}
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/e2e)
+  target_compile_definitions(${target} PRIVATE ${WINE_TEST_DEFINITIONS})
+  target_compile_options(${target} PRIVATE ${WARNINGS} -Werror)
+  target_link_options(${target} PRIVATE -static)
+  target_link_libraries(${target} PRIVATE user32 gdi32 advapi32 shlwapi)
+  add_dependencies(${target} setup standin_ceappmgr standin_palminstall)
+endfunction()
+
+add_e2e_program(e2e_driver driver ${CMAKE_SOURCE_DIR}/tests/e2e/driver.cpp)
 
 # ---- The shared Wine session ----------------------------------------------------
 

@@ -538,6 +538,15 @@ void FinishInstall(SetupRun& run, const MessageBoxView& box) {
     ExpectExit(run, IDOK, "after Install");
 }
 
+// Install succeeds with one launch of one tool, given exactly that line.
+void InstallExpectingOneLaunch(SetupRun& run, const Tools& tools, const std::string& line,
+                               const std::string& exe, const char* what) {
+    const MessageBoxView box = PressInstall(run, false);
+    ExpectBox(box, kComplete, Icon::Information, what);
+    ExpectLaunches(tools, {line}, {exe});
+    FinishInstall(run, box);
+}
+
 const std::map<std::string, std::string> kInstallFiles = {
     {"Alpha Suite", "Alpha.ini"},       {"Alpha Extras", "Alpha.ini"},
     {"Beta Tools", "Beta Tools.ini"},   {"Atlas application", "Atlas.prc"},
@@ -620,13 +629,9 @@ void ScenarioInstallUnchecked() {
         const ExpectedLaunches e = Expect(folder, tools, r, kInstallFiles);
         ok(keepCe ? e.palm.empty() && !e.ce.empty() : e.ce.empty() && !e.palm.empty(),
            "rows of one kind left checked");
-        const MessageBoxView b = PressInstall(only, false);
-        ExpectBox(b, kComplete, Icon::Information, keepCe ? "CE only" : "Palm only");
-        if (keepCe)
-            ExpectLaunches(tools, {e.ce}, {tools.ceExe});
-        else
-            ExpectLaunches(tools, {e.palm}, {tools.palmExe});
-        FinishInstall(only, b);
+        InstallExpectingOneLaunch(only, tools, keepCe ? e.ce : e.palm,
+                                  keepCe ? tools.ceExe : tools.palmExe,
+                                  keepCe ? "CE only" : "Palm only");
     }
 }
 
@@ -654,10 +659,7 @@ void ScenarioInstallNoActiveSync() {
     const int ini = RowIndex(palmOnly.Rows(), "Alpha Suite");
     ok(ini >= 0 && palmOnly.SetChecked(ini, false), "CE row unchecked");
     const ExpectedLaunches e = Expect(folder, tools, palmOnly.Rows(), kInstallFiles);
-    const MessageBoxView box = PressInstall(palmOnly, false);
-    ExpectBox(box, kComplete, Icon::Information, "Palm only");
-    ExpectLaunches(tools, {e.palm}, {tools.palmExe});
-    FinishInstall(palmOnly, box);
+    InstallExpectingOneLaunch(palmOnly, tools, e.palm, tools.palmExe, "Palm only");
 }
 
 void ScenarioInstallNoPalm() {

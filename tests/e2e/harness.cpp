@@ -540,18 +540,15 @@ Pixels ReadBitmap(HDC dc, HBITMAP bitmap, int width, int height) {
     return p;
 }
 
-// The icon drawn as the message box's static control draws it, over a plain
-// background of the given colour.
-Pixels DrawIcon(HICON icon, int width, int height, COLORREF background) {
+// Pixels of a width × height bitmap compatible with the screen, after draw(dc)
+// has painted into it.
+template <class Draw>
+Pixels Offscreen(int width, int height, Draw draw) {
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    HBRUSH brush = CreateSolidBrush(background);
-    RECT all{0, 0, width, height};
-    FillRect(dc, &all, brush);
-    DeleteObject(brush);
-    DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    draw(dc, screen);
     SelectObject(dc, old);
     Pixels p = ReadBitmap(dc, bitmap, width, height);
     DeleteObject(bitmap);
@@ -560,19 +557,23 @@ Pixels DrawIcon(HICON icon, int width, int height, COLORREF background) {
     return p;
 }
 
+// The icon drawn as the message box's static control draws it, over a plain
+// background of the given colour.
+Pixels DrawIcon(HICON icon, int width, int height, COLORREF background) {
+    return Offscreen(width, height, [&](HDC dc, HDC) {
+        HBRUSH brush = CreateSolidBrush(background);
+        RECT all{0, 0, width, height};
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    });
+}
+
 Pixels CaptureScreen(const RECT& r) {
     const int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(dc, old);
-    Pixels p = ReadBitmap(dc, bitmap, width, height);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return p;
+    return Offscreen(width, height, [&](HDC dc, HDC screen) {
+        BitBlt(dc, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    });
 }
 
 BOOL CALLBACK FindIconStatic(HWND child, LPARAM lParam) {
