@@ -6,11 +6,21 @@ set(SIZE_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
 # the common controls and version.dll are loaded at run time.
 set(SYSTEM_LIBS user32 gdi32 advapi32 ole32 shlwapi kernel32)
 
+# The manifest names the build's own processor: a 64-bit program that asks
+# for the x86 common controls does not get them.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(SETUP_MANIFEST_ARCH amd64)
+else()
+  set(SETUP_MANIFEST_ARCH x86)
+endif()
+set(GENERATED_RESOURCES ${CMAKE_BINARY_DIR}/resources)
+configure_file(${CMAKE_SOURCE_DIR}/resources/setup.manifest.in
+  ${GENERATED_RESOURCES}/setup.manifest @ONLY)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/setup.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/setup.ico;${CMAKE_SOURCE_DIR}/resources/setup.manifest;${CMAKE_SOURCE_DIR}/resources/resource.h")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/setup.ico;${GENERATED_RESOURCES}/setup.manifest;${CMAKE_SOURCE_DIR}/resources/resource.h")
 
 add_executable(setup WIN32 ${PORTABLE_SOURCES} ${WIN32_SOURCES} ${CMAKE_SOURCE_DIR}/resources/setup.rc)
-target_include_directories(setup PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(setup PRIVATE ${CMAKE_SOURCE_DIR} ${GENERATED_RESOURCES})
 target_compile_definitions(setup PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_compile_options(setup PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${WARNINGS} -Werror ${SIZE_FLAGS}>)
 target_link_options(setup PRIVATE -static -s -Wl,--gc-sections -Wl,--no-insert-timestamp
@@ -21,7 +31,8 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tests/Wine.cmake)
   include(${CMAKE_SOURCE_DIR}/tests/Wine.cmake)
 endif()
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/release/Release.cmake)
+# The release checks are about the shipped (32-bit) file.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND EXISTS ${CMAKE_SOURCE_DIR}/tests/release/Release.cmake)
   include(${CMAKE_SOURCE_DIR}/tests/release/Release.cmake)
 endif()
 
@@ -29,7 +40,8 @@ endif()
 add_executable(platform_tests ${CMAKE_SOURCE_DIR}/tests/wine/platform_tests.cpp
   ${PORTABLE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/Win32System_win32.cpp
   ${CMAKE_SOURCE_DIR}/resources/setup.rc)
-target_include_directories(platform_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
+target_include_directories(platform_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources
+  ${GENERATED_RESOURCES})
 target_compile_definitions(platform_tests PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_compile_options(platform_tests PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${WARNINGS}>)
 target_link_options(platform_tests PRIVATE -static)
@@ -48,4 +60,5 @@ target_compile_options(minimal_dialog PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${SIZE_F
 target_link_options(minimal_dialog PRIVATE -static -s -Wl,--gc-sections)
 target_link_libraries(minimal_dialog PRIVATE user32 kernel32)
 
-add_test(NAME static.setup_exe COMMAND bash ${CMAKE_SOURCE_DIR}/tests/static/check-exe.sh $<TARGET_FILE:setup>)
+add_test(NAME static.setup_exe COMMAND bash ${CMAKE_SOURCE_DIR}/tests/static/check-exe.sh $<TARGET_FILE:setup>
+  ${CMAKE_SYSTEM_PROCESSOR})

@@ -45,7 +45,9 @@ void __verbose_terminate_handler() { Fail(); }
 }  // namespace __gnu_cxx
 
 // Nothing is ever thrown, so the unwinder is never entered: the landing pads
-// inside the prebuilt string code only need these names to link.
+// inside the prebuilt string code only need these names to link. The x86-64
+// runtime brings its own (table-based unwinding), and these would clash.
+#if defined(__i386__)
 extern "C" {
 void __gxx_personality_v0() { Fail(); }
 void _Unwind_Resume() { Fail(); }
@@ -53,3 +55,4 @@ void __cxa_begin_catch() { Fail(); }
 void __cxa_end_catch() { Fail(); }
 void __cxa_rethrow() { Fail(); }
 }
+#endif

@@ -11,9 +11,18 @@ runs=${1:-9}
 root=$(pwd)
 
 bash scripts/install-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target setup bench minimal_dialog >/dev/null
+# The shipped 32-bit file where this machine runs 32-bit code, else the
+# 64-bit test build; the table says which.
+if probe=$(bash tests/wine/probe-32bit.sh); then
+  preset=win32 tools=i686-w64-mingw32 why="the shipped 32-bit file"
+else
+  preset=win64 tools=x86_64-w64-mingw32 why="the 64-bit test build (${probe#no: })"
+fi
+cmake --preset $preset >/dev/null
+cmake --build --preset $preset --target setup bench minimal_dialog >/dev/null
+tree=build/$preset
 
+export WINE_TEST_ARCH=$preset
 export WINE_TEST_ROOT="$root/build/bench"
 mkdir -p "$WINE_TEST_ROOT"
 trap 'bash tests/wine/stop.sh >/dev/null 2>&1 || true' EXIT
@@ -23,22 +32,23 @@ bash tests/wine/start.sh >/dev/null
 work="$WINE_TEST_ROOT/folders"
 rm -rf "$work"
 mkdir -p "$work/empty"
-cp build/win32/minimal_dialog.exe "$work/empty/"
+cp $tree/minimal_dialog.exe "$work/empty/"
 for n in 0 500 5000; do
   dir="$work/setup-$n"
   mkdir -p "$dir"
-  cp build/win32/setup.exe "$dir/"
+  cp $tree/setup.exe "$dir/"
   # Palm applications: the cheapest component to lay out in bulk.
   (cd "$dir" && for i in $(seq 1 "$n"); do : > "App$i.prc"; done)
 done
 
-bench() { timeout -k 5 600 wine build/win32/bench.exe "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+bench() { timeout -k 5 600 "$WINE" $tree/bench.exe "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 
-size=$(stat -c %s build/win32/setup.exe)
+size=$(stat -c %s $tree/setup.exe)
+echo "build: $tree/setup.exe, $why"
 echo "setup.exe: $size bytes stripped ($((size / 1024)) KiB); imports:"
-i686-w64-mingw32-objdump -p build/win32/setup.exe | sed -n 's/^\s*DLL Name: /  /p'
+$tools-objdump -p $tree/setup.exe | sed -n 's/^\s*DLL Name: /  /p'
 echo "largest contributors (bytes, from the link map):"
-python3 scripts/size-report.py build/win32/setup.map 10
+python3 scripts/size-report.py $tree/setup.map 10
 echo
 mapfile -t results < <(bench "$runs" "$work/empty/minimal_dialog.exe" "Bench Dialog" -1 \
   "$work/setup-0/setup.exe" "Quillmere Installer" 0 \

@@ -14,6 +14,9 @@
 #                                    docs/ (the README's)
 #
 # Either way it ends by printing what each stand-in install tool was given.
+# It runs the shipped 32-bit setup.exe where this machine can run 32-bit code,
+# and otherwise (or with SETUP_NO_32BIT=1) the 64-bit test build of the same
+# program under the 64-bit Wine; it says which, and why.
 # Exit status 0 only when the whole road went as expected.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -25,7 +28,7 @@ for arg in "$@"; do
     case $arg in
         --headless) headless=1 ;;
         --pictures) headless=1; pictures=1 ;;
-        -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         *) echo "demo.sh: unknown argument $arg (try --help)" >&2; exit 2 ;;
     esac
 done
@@ -37,14 +40,22 @@ echo "== installing what the demo needs"
 bash scripts/install-deps.sh || { echo "demo: installing the tools failed" >&2; exit 1; }
 demo=$root/build/demo
 mkdir -p "$demo"
-echo "== building setup.exe, the stand-in tools and the demo program (log: build/demo/build.log)"
-if ! { cmake --preset win32 && cmake --build --preset win32; } >"$demo/build.log" 2>&1; then
+if probe=$(bash tests/wine/probe-32bit.sh); then
+    preset=win32
+    echo "== running the shipped 32-bit setup.exe: this machine runs 32-bit code, $probe"
+else
+    preset=win64
+    echo "== running the 64-bit test build of setup.exe, not the shipped 32-bit file: ${probe#no: }"
+fi
+export WINE_TEST_ARCH=$preset
+echo "== building setup.exe, the stand-in tools and the demo program (preset $preset; log: build/demo/build.log)"
+if ! { cmake --preset $preset && cmake --build --preset $preset; } >"$demo/build.log" 2>&1; then
     tail -n 30 "$demo/build.log" >&2
     echo "demo: the build failed" >&2
     exit 1
 fi
-win32=$root/build/win32
-demo_args=(--setup "$win32/setup.exe" --tools "$win32/tests/standins")
+tree=$root/build/$preset
+demo_args=(--setup "$tree/setup.exe" --tools "$tree/tests/standins")
 echo "   built in $(elapsed)"
 
 # A display the user can see: set, answering, and not CI's.
@@ -71,17 +82,17 @@ if [ $headless -eq 0 ]; then
     trap 'timeout -k 5 30 wineserver -k >/dev/null 2>&1' EXIT
     if [ ! -f "$WINEPREFIX/.harness-ready" ]; then
         echo "== creating the Wine prefix $WINEPREFIX"
-        timeout -k 5 300 wine wineboot --update </dev/null >"$demo/wineboot.log" 2>&1 \
+        timeout -k 5 300 "$WINE" wineboot --update </dev/null >"$demo/wineboot.log" 2>&1 \
             || { cat "$demo/wineboot.log" >&2; exit 1; }
         touch "$WINEPREFIX/.harness-ready"
     fi
     bash tests/wine/link-fonts.sh  # start.sh does this for headless runs
     # A headless run leaves Wine drawing the frames itself; here the
     # desktop's window manager does.
-    timeout -k 5 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f \
+    timeout -k 5 60 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f \
         </dev/null >/dev/null 2>&1
     echo "== setup.exe on $DISPLAY"
-    timeout -k 5 3600 wine "$win32/tests/e2e/demo.exe" play "${demo_args[@]}" </dev/null
+    timeout -k 5 3600 "$WINE" "$tree/tests/e2e/demo.exe" play "${demo_args[@]}" </dev/null
     status=$?
     echo "sample setup folder: $WINEPREFIX/drive_c/Quillmere Demo/Sample CD"
     [ "$status" -eq 124 ] && echo "demo: setup.exe still ran after an hour; ended it" >&2
@@ -90,7 +101,7 @@ fi
 
 # Headless: the harness's own Xvfb and wineserver, stopped again at the end.
 trap 'bash tests/wine/stop.sh >/dev/null' EXIT
-echo "== starting Xvfb and Wine (prefix build/demo/wineprefix)"
+echo "== starting Xvfb and Wine (prefix in build/demo)"
 bash tests/wine/start.sh | sed 's/^/   /'
 [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "demo: Wine did not start" >&2; exit 1; }
 
@@ -98,7 +109,7 @@ shots=$demo/screenshots
 rm -rf "$shots"
 mkdir -p "$shots"
 echo "== walking setup.exe's road (tests/e2e/demo.cpp)"
-bash tests/wine/run.sh 180 "$win32/tests/e2e/demo.exe" walk "${demo_args[@]}" --shots "$shots" \
+bash tests/wine/run.sh 180 "$tree/tests/e2e/demo.exe" walk "${demo_args[@]}" --shots "$shots" \
     </dev/null | tr -d '\r'
 status=${PIPESTATUS[0]}
 [ "$status" -eq 124 ] && echo "demo: the walk did not end within 180 s" >&2
@@ -131,5 +142,5 @@ if [ $pictures -eq 1 ]; then
     fi
 fi
 
-echo "demo: $([ "$status" -eq 0 ] && echo "done" || echo "FAILED") in $(elapsed)"
+echo "demo: $([ "$status" -eq 0 ] && echo "done" || echo "FAILED") in $(elapsed), with build/$preset/setup.exe"
 exit "$status"

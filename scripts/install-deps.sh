@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the build, the tests and the demo need on Debian 12.
-# Idempotent: does nothing when everything is already there.
+# Idempotent: does nothing when everything is already there. wine32:i386
+# installs even where the machine cannot run 32-bit code; only running it
+# fails there, and the tests ask about that separately.
 set -euo pipefail
 
 packages=(cmake g++ make python3 libgtest-dev googletest
           g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
-          wine wine32:i386 fonts-wine xvfb xdotool imagemagick x11-utils
+          g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+          wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick x11-utils
           clang libclang-rt-14-dev osslsigncode openssl zip unzip)
 
 missing=()

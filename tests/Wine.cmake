@@ -13,7 +13,13 @@
 # -DE2E_RUN_PENDING=ON runs them all the same.
 
 set(WINE_TEST_SCRIPTS ${CMAKE_SOURCE_DIR}/tests/wine)
-set(WINE_TEST_ENV WINE_TEST_ROOT=${CMAKE_BINARY_DIR})
+# The 64-bit test build runs under the 64-bit loader in a prefix of its own.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(WINE_TEST_ARCH win64)
+else()
+  set(WINE_TEST_ARCH win32)
+endif()
+set(WINE_TEST_ENV WINE_TEST_ROOT=${CMAKE_BINARY_DIR} WINE_TEST_ARCH=${WINE_TEST_ARCH})
 if(NOT DEFINED E2E_PENDING)
   set(E2E_PENDING "")
 endif()
@@ -55,12 +61,21 @@ add_e2e_program(e2e_driver driver ${CMAKE_SOURCE_DIR}/tests/e2e/driver.cpp)
 
 # One Xvfb, the prefix in the build tree and one persistent wineserver for the
 # whole run: started before the first Wine test, stopped after the last.
+# Where the machine cannot run the 32-bit Wine, start.sh says so and every
+# test of the session exits 77: reported as skipped.
 add_test(NAME wine.start COMMAND bash ${WINE_TEST_SCRIPTS}/start.sh)
 set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine RESOURCE_LOCK wine
-  TIMEOUT 300 ENVIRONMENT "${WINE_TEST_ENV}")
+  TIMEOUT 300 ENVIRONMENT "${WINE_TEST_ENV}" SKIP_RETURN_CODE 77)
 add_test(NAME wine.stop COMMAND bash ${WINE_TEST_SCRIPTS}/stop.sh)
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine RESOURCE_LOCK wine
-  TIMEOUT 60 ENVIRONMENT "${WINE_TEST_ENV}")
+  TIMEOUT 60 ENVIRONMENT "${WINE_TEST_ENV}" SKIP_RETURN_CODE 77)
+
+# wine_test_properties(<test> <seconds>): a test that runs in the shared Wine
+# session.
+function(wine_test_properties test seconds)
+  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine
+    TIMEOUT ${seconds} ENVIRONMENT "${WINE_TEST_ENV}" SKIP_RETURN_CODE 77)
+endfunction()
 
 function(add_wine_test)
   cmake_parse_arguments(PARSE_ARGV 0 ARG "" "NAME;TIMEOUT" "COMMAND")
@@ -78,8 +93,7 @@ function(add_wine_test)
   math(EXPR ctest_limit "${ARG_TIMEOUT} + 30")
   add_test(NAME ${ARG_NAME}
     COMMAND bash ${WINE_TEST_SCRIPTS}/run.sh ${ARG_TIMEOUT} ${program} ${ARG_COMMAND})
-  set_tests_properties(${ARG_NAME} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine
-    TIMEOUT ${ctest_limit} ENVIRONMENT "${WINE_TEST_ENV}")
+  wine_test_properties(${ARG_NAME} ${ctest_limit})
 endfunction()
 
 function(add_e2e_scenario name)

@@ -34,13 +34,12 @@ add_wine_test(NAME e2e.hostile-libraries TIMEOUT 120
 add_test(NAME e2e.hostile-libraries-native
   COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run-native.sh 120 $<TARGET_FILE:e2e_driver>
           hostile-libraries-native ${HOSTILE_ARGS})
-set_tests_properties(e2e.hostile-libraries-native PROPERTIES FIXTURES_REQUIRED wine
-  RESOURCE_LOCK wine TIMEOUT 150 ENVIRONMENT "${WINE_TEST_ENV}")
+wine_test_properties(e2e.hostile-libraries-native 150)
 
 # 10,000 and 2 x 3,000 component files for e2e.many-components, written from
 # the Linux side by a fixture of their own.
 add_test(NAME e2e.many-components.files COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/many-files.sh)
-set_tests_properties(e2e.many-components.files PROPERTIES FIXTURES_SETUP many-files
-  FIXTURES_REQUIRED wine RESOURCE_LOCK wine TIMEOUT 120 ENVIRONMENT "${WINE_TEST_ENV}")
+wine_test_properties(e2e.many-components.files 120)
+set_tests_properties(e2e.many-components.files PROPERTIES FIXTURES_SETUP many-files)
 add_e2e_scenario(many-components TIMEOUT 240)
 set_tests_properties(e2e.many-components PROPERTIES FIXTURES_REQUIRED "wine;many-files")

@@ -9,6 +9,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../wine/wine-env.sh
 . "$here/../wine/wine-env.sh"
+skip_if_wine_unavailable
 top="$WINEPREFIX/drive_c/e2e-files/many-components"
 [ -d "$WINEPREFIX/drive_c" ] || { echo "no prefix at $WINEPREFIX" >&2; exit 1; }
 rm -rf "$top"

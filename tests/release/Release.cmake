@@ -11,7 +11,12 @@ add_test(NAME release.reproducible
 # busy machine.
 set_tests_properties(release.reproducible PROPERTIES LABELS release TIMEOUT 1800)
 
-set(signing_args --exe $<TARGET_FILE:setup> --src ${CMAKE_SOURCE_DIR} --build ${CMAKE_BINARY_DIR})
+# Where the 32-bit file cannot run, the test runs the 64-bit test build
+# (preset win64) signed the same way.
+set(SETUP_WIN64_EXE ${CMAKE_SOURCE_DIR}/build/win64/setup.exe CACHE FILEPATH
+  "The 64-bit test build of setup.exe, run by release.signing where 32-bit code cannot run")
+set(signing_args --exe $<TARGET_FILE:setup> --src ${CMAKE_SOURCE_DIR} --build ${CMAKE_BINARY_DIR}
+    --exe64 ${SETUP_WIN64_EXE})
 # With the end-to-end driver the signed copy goes through its "about"
 # scenario on the shared Wine; without it, signing.sh makes a smaller check of
 # its own on a private Xvfb and prefix.

@@ -6,13 +6,16 @@
 #
 # Usage: signing.sh --exe <setup.exe> --src <source tree> --build <build tree>
 #                   [--driver <driver.exe> --tools <stand-ins folder>]
+#                   [--exe64 <64-bit test build of setup.exe>]
 # With --driver the signed copy goes through the driver's "about" scenario on
 # the shared Wine of tests/wine (start.sh must have run, WINE_TEST_ROOT set);
 # without it, a minimal check on a private Xvfb and prefix: the dialog
-# appears, Esc ends it with exit code 2.
+# appears, Esc ends it with exit code 2. Where this machine cannot run 32-bit
+# code, that minimal check is made on the 64-bit build, signed with the same
+# certificate, under the 64-bit Wine instead, and the output says so.
 set -uo pipefail
 
-exe='' src='' build='' driver='' tools=''
+exe='' src='' build='' driver='' tools='' exe64=''
 while [ $# -gt 0 ]; do
     case $1 in
         --exe) exe=$2; shift 2 ;;
@@ -20,6 +23,7 @@ while [ $# -gt 0 ]; do
         --build) build=$2; shift 2 ;;
         --driver) driver=$2; shift 2 ;;
         --tools) tools=$2; shift 2 ;;
+        --exe64) exe64=$2; shift 2 ;;
         *) echo "signing.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -264,6 +268,33 @@ check "an already signed program: refused" test "$rc" -ne 0
 
 # --- the signed copy under Wine ----------------------------------------------------------
 t_wine=$(date +%s%N)
+# The shared session's start.sh has already asked whether 32-bit code runs
+# here; without it, ask now.
+no32=
+if [ -n "$driver" ] && [ -n "${WINE_TEST_ROOT:-}" ]; then
+    [ -s "$WINE_TEST_ROOT/wine-state/skipped" ] && no32=$(cat "$WINE_TEST_ROOT/wine-state/skipped")
+else
+    probe=${WINE32_PROBE:-$(bash "$src/tests/wine/probe-32bit.sh")}
+    [[ $probe == yes* ]] || no32="this machine cannot run the 32-bit Wine, ${probe#no: }"
+fi
+wine_arch=win32 wine=wine
+if [ -n "$no32" ]; then
+    echo "--- the signed copy under Wine: the 64-bit test build, not the 32-bit file ($no32)"
+    driver=''
+    wine_arch=win64 wine=/usr/lib/wine/wine64
+    export WINELOADER=$wine
+    # release.sh takes 32-bit programs only, so the 64-bit build is signed
+    # here, with the same certificate.
+    signed=$work/setup64-signed.exe
+    check "64-bit build present (${exe64:-no --exe64 given}; build the win64 preset)" test -f "$exe64"
+    osslsigncode sign -pkcs12 vendor.p12 -pass "$password" -in "$exe64" -out "$signed" \
+        >sign64.log 2>&1
+    check "64-bit build: signed" equal "$?" 0
+    osslsigncode verify -CAfile cert.pem -in "$signed" >verify64.log 2>&1
+    check "64-bit build: the signature verifies" equal "$?" 0
+else
+    echo "--- the signed copy under Wine: the 32-bit file"
+fi
 if [ -n "$driver" ]; then
     echo "--- the driver's about scenario on the signed copy"
     if [ ! -f "$driver" ]; then
@@ -280,7 +311,7 @@ if [ -n "$driver" ]; then
     fi
 else
     echo "--- the signed copy on a private Xvfb and Wine prefix"
-    export WINEPREFIX=$build/release-prefix WINEARCH=win32 WINEDEBUG=-all
+    export WINEPREFIX=$build/release-prefix-$wine_arch WINEARCH=$wine_arch WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
     rm -f xvfb.display
     # -displayfd: the server takes a free display and tells us which.
@@ -303,12 +334,12 @@ else
         export DISPLAY
         if [ ! -f "$WINEPREFIX/.release-ready" ]; then
             mkdir -p "$WINEPREFIX"
-            timeout -k 5 300 wine wineboot --init </dev/null >wineboot.log 2>&1 && touch "$WINEPREFIX/.release-ready"
+            timeout -k 5 300 "$wine" wineboot --init </dev/null >wineboot.log 2>&1 && touch "$WINEPREFIX/.release-ready"
         fi
         # No window manager: let Wine manage its windows, or every close waits.
-        timeout -k 5 120 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+        timeout -k 5 120 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
             </dev/null >reg.log 2>&1
-        timeout -k 5 60 wine "$signed" </dev/null >wine-run.log 2>&1 &
+        timeout -k 5 60 "$wine" "$signed" </dev/null >wine-run.log 2>&1 &
         run_pid=$!
         running() { kill -0 "$run_pid" 2>/dev/null; }
         # Only a mapped window takes the focus.

@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
 # Static checks of the built setup.exe: a 32-bit GUI program that imports only
 # system libraries, carrying its resources with the exact ids, texts and styles.
-# Usage: check-exe.sh <setup.exe>
+# The 64-bit test build is checked the same way, as PE32+ with an amd64
+# manifest.
+# Usage: check-exe.sh <setup.exe> [i686|x86_64]
 set -uo pipefail
 exe=$1
+case ${2:-i686} in
+  i686) tools=i686-w64-mingw32 format=pei-i386 arch=x86 ;;
+  x86_64) tools=x86_64-w64-mingw32 format=pei-x86-64 arch=amd64 ;;
+  *) echo "check-exe.sh: unknown processor $2" >&2; exit 2 ;;
+esac
 passed=0
 failed=0
 check() {  # check <what> <command...>
@@ -12,14 +19,14 @@ check() {  # check <what> <command...>
   if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $what"; fi
 }
 
-headers=$(i686-w64-mingw32-objdump -p "$exe")
-check "PE32 for i386" grep -q "file format pei-i386" <<<"$headers"
+headers=$($tools-objdump -p "$exe")
+check "PE file format $format" grep -q "file format $format\$" <<<"$headers"
 check "GUI subsystem" grep -qE "^Subsystem\s+00000002" <<<"$headers"
 imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
 check "imports only kernel32 user32 advapi32 ole32 shlwapi msvcrt (got: $imports)" \
   test "$imports" = "advapi32.dll kernel32.dll msvcrt.dll ole32.dll shlwapi.dll user32.dll "
 
-rc=$(i686-w64-mingw32-windres -i "$exe" -O rc 2>/dev/null)
+rc=$($tools-windres -i "$exe" -O rc 2>/dev/null)
 has() { grep -qF -- "$1" <<<"$rc"; }
 # A 16-bit control id of -1 reads back as 65535 in a plain DIALOG template.
 expect=(
@@ -64,9 +71,9 @@ expect=(
   'VALUE "PrivateBuild", ""'
   'VALUE "SpecialBuild", ""'
   '1 24 /* RT_MANIFEST */'
-  'assemblyIdentity name=""setup"" version=""1.0.0.0"" processorArchitecture=""x86"" type=""win32""'
+  'assemblyIdentity name=""setup"" version=""1.0.0.0"" processorArchitecture=""'$arch'"" type=""win32""'
   '<description>setup Application</description>'
-  'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0"" processorArchitecture=""x86""'
+  'name=""Microsoft.Windows.Common-Controls"" version=""6.0.0.0"" processorArchitecture=""'$arch'""'
 )
 for line in "${expect[@]}"; do check "resource: $line" has "$line"; done
 # The notice text is free, but its place and style are not.

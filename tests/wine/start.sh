@@ -1,12 +1,24 @@
 #!/usr/bin/env bash
 # Starts what the Wine tests share: one Xvfb, the private prefix and one
 # persistent wineserver. Safe to run again: whatever is still alive is kept.
-# Usage: WINE_TEST_ROOT=<build tree> start.sh
+# Usage: WINE_TEST_ROOT=<build tree> [WINE_TEST_ARCH=win64] start.sh
+# Where the 32-bit Wine cannot run (tests/wine/probe-32bit.sh, or its answer
+# in WINE32_PROBE when the caller asked once for the whole run), a win32
+# session is not started: the reason is left for the tests, which then report
+# themselves skipped, and this exits 77 (skipped) too.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=wine-env.sh
 . "$here/wine-env.sh"
 mkdir -p "$WINE_TEST_STATE"
+rm -f "$WINE_TEST_SKIP"
+if [ "$WINEARCH" = win32 ]; then
+    probe=${WINE32_PROBE:-$(bash "$here/probe-32bit.sh")}
+    if [[ $probe != yes* ]]; then
+        echo "this machine cannot run the 32-bit Wine, ${probe#no: }" >"$WINE_TEST_SKIP"
+        skip_if_wine_unavailable
+    fi
+fi
 
 # alive <pidfile> <program name>: the recorded process still runs that program
 # (a recycled pid must not count).
@@ -59,7 +71,7 @@ fi
 # our own tells that wineboot has finished once in this prefix.
 if [ ! -f "$WINEPREFIX/.harness-ready" ]; then
     echo "creating prefix $WINEPREFIX"
-    timeout -k 5 300 wine wineboot --update </dev/null >"$WINE_TEST_STATE/wineboot.log" 2>&1 \
+    timeout -k 5 300 "$WINE" wineboot --update </dev/null >"$WINE_TEST_STATE/wineboot.log" 2>&1 \
         || { cat "$WINE_TEST_STATE/wineboot.log" >&2; exit 1; }
     touch "$WINEPREFIX/.harness-ready"
 fi
@@ -68,7 +80,7 @@ bash "$here/link-fonts.sh"
 # Without a window manager every window close waits 2 s unless Wine manages
 # windows itself. Setting it again on a warm prefix also checks the prefix
 # answers.
-timeout -k 5 120 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+timeout -k 5 120 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     </dev/null >"$WINE_TEST_STATE/reg.log" 2>&1 \
     || { cat "$WINE_TEST_STATE/reg.log" >&2; exit 1; }
 
