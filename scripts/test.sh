@@ -55,7 +55,7 @@ if [ "$skipped" -gt 0 ]; then
     echo "$skipped test(s) skipped although this machine runs 32-bit code"
     status=1
   else
-    echo "skipped: the 32-bit setup.exe's run-time tests, because ${WINE32_PROBE#no: }"
+    echo "skipped: the 32-bit setup.exe's run-time tests, as the 32-bit Wine cannot run here: ${WINE32_PROBE#no: }"
   fi
 fi
 echo "tests: $passed passed, $failed failed, $skipped skipped"

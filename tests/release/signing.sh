@@ -275,7 +275,7 @@ if [ -n "$driver" ] && [ -n "${WINE_TEST_ROOT:-}" ]; then
     [ -s "$WINE_TEST_ROOT/wine-state/skipped" ] && no32=$(cat "$WINE_TEST_ROOT/wine-state/skipped")
 else
     probe=${WINE32_PROBE:-$(bash "$src/tests/wine/probe-32bit.sh")}
-    [[ $probe == yes* ]] || no32="this machine cannot run the 32-bit Wine, ${probe#no: }"
+    [[ $probe == yes* ]] || no32="the 32-bit Wine cannot run here: ${probe#no: }"
 fi
 wine_arch=win32 wine=wine
 if [ -n "$no32" ]; then

@@ -5,7 +5,7 @@
 # SETUP_NO_32BIT=1 makes a machine that can behave as one that cannot.
 set -uo pipefail
 if [ -n "${SETUP_NO_32BIT:-}" ] && [ "$SETUP_NO_32BIT" != 0 ]; then
-    echo "no: SETUP_NO_32BIT=$SETUP_NO_32BIT (this machine is treated as one that cannot run 32-bit code)"
+    echo "no: SETUP_NO_32BIT=$SETUP_NO_32BIT is set, so this machine is treated as one that cannot run 32-bit code"
     exit 1
 fi
 loader=/usr/lib/wine/wine

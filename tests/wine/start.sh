@@ -15,7 +15,7 @@ rm -f "$WINE_TEST_SKIP"
 if [ "$WINEARCH" = win32 ]; then
     probe=${WINE32_PROBE:-$(bash "$here/probe-32bit.sh")}
     if [[ $probe != yes* ]]; then
-        echo "this machine cannot run the 32-bit Wine, ${probe#no: }" >"$WINE_TEST_SKIP"
+        echo "the 32-bit Wine cannot run here: ${probe#no: }" >"$WINE_TEST_SKIP"
         skip_if_wine_unavailable
     fi
 fi
