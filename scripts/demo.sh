@@ -42,7 +42,7 @@ demo=$root/build/demo
 mkdir -p "$demo"
 if probe=$(bash tests/wine/probe-32bit.sh); then
     preset=win32
-    echo "== running the shipped 32-bit setup.exe: this machine runs 32-bit code, $probe"
+    echo "== running the shipped 32-bit setup.exe: this machine runs 32-bit code (its 32-bit Wine loader answered: ${probe#yes })"
 else
     preset=win64
     echo "== running the 64-bit test build of setup.exe, not the shipped 32-bit file: ${probe#no: }"
