@@ -320,7 +320,8 @@ else
     wine_cleanup() {
         cleanup
         timeout -k 5 30 wineserver -k >/dev/null 2>&1
-        if [ -r "/proc/$xvfb_pid/cmdline" ] && tr '\0' ' ' <"/proc/$xvfb_pid/cmdline" | grep -q Xvfb; then
+        # Read whole: under pipefail an early-stopping grep -q could fail.
+        if [ -r "/proc/$xvfb_pid/cmdline" ] && [[ $(tr '\0' ' ' <"/proc/$xvfb_pid/cmdline") == *Xvfb* ]]; then
             kill "$xvfb_pid"
         fi
     }

@@ -20,14 +20,9 @@ if [ "$WINEARCH" = win32 ]; then
     fi
 fi
 
-# alive <pidfile> <program name>: the recorded process still runs that program
-# (a recycled pid must not count).
+# alive <pidfile> <program name>: the recorded process still runs that program.
 alive() {
-    local pid
-    [ -s "$1" ] || return 1
-    pid=$(cat "$1")
-    [ -r "/proc/$pid/cmdline" ] || return 1
-    tr '\0' ' ' < "/proc/$pid/cmdline" | grep -q -- "$2"
+    [ -s "$1" ] && runs_program "$(cat "$1")" "$2"
 }
 
 t0=$(date +%s%N)
@@ -41,10 +36,14 @@ else
     # for every holder of the test's pipes before it ends the test.
     setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
         3>"$WINE_TEST_STATE/display.new" </dev/null >"$WINE_TEST_STATE/xvfb.log" 2>&1 &
-    echo $! >"$WINE_TEST_STATE/xvfb.pid"
+    xvfb=$!
+    echo "$xvfb" >"$WINE_TEST_STATE/xvfb.pid"
+    # Our own child: whether it still exists is enough. Its command line may
+    # still be this script's for a moment, before the exec.
     for _ in $(seq 100); do
         [ -s "$WINE_TEST_STATE/display.new" ] && break
-        alive "$WINE_TEST_STATE/xvfb.pid" Xvfb || { cat "$WINE_TEST_STATE/xvfb.log" >&2; exit 1; }
+        kill -0 "$xvfb" 2>/dev/null \
+            || { echo "Xvfb exited at once:" >&2; cat "$WINE_TEST_STATE/xvfb.log" >&2; exit 1; }
         sleep 0.1
     done
     [ -s "$WINE_TEST_STATE/display.new" ] || { echo "Xvfb did not start" >&2; exit 1; }
@@ -60,10 +59,11 @@ else
     # Foreground mode in a background job of ours, so its pid is the one we
     # record; -p keeps it alive between programs.
     setsid wineserver -f -p </dev/null >"$WINE_TEST_STATE/wineserver.log" 2>&1 &
-    echo $! >"$WINE_TEST_STATE/wineserver.pid"
+    server=$!
+    echo "$server" >"$WINE_TEST_STATE/wineserver.pid"
     sleep 0.2
-    alive "$WINE_TEST_STATE/wineserver.pid" wineserver \
-        || { cat "$WINE_TEST_STATE/wineserver.log" >&2; exit 1; }
+    kill -0 "$server" 2>/dev/null \
+        || { echo "wineserver exited at once:" >&2; cat "$WINE_TEST_STATE/wineserver.log" >&2; exit 1; }
     echo "wineserver pid $(cat "$WINE_TEST_STATE/wineserver.pid")"
 fi
 

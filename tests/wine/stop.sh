@@ -12,7 +12,7 @@ stop() {
     local file=$1 name=$2 pid
     [ -s "$file" ] || return 0
     pid=$(cat "$file")
-    if [ -r "/proc/$pid/cmdline" ] && tr '\0' ' ' <"/proc/$pid/cmdline" | grep -q -- "$name"; then
+    if runs_program "$pid" "$name"; then
         kill -TERM "$pid" 2>/dev/null
         for _ in $(seq 100); do
             [ -e "/proc/$pid" ] || break

@@ -29,6 +29,17 @@ if [ -s "$WINE_TEST_STATE/display" ]; then
     export DISPLAY
 fi
 
+# runs_program <pid> <name>: that process still runs the named program (a
+# recycled pid must not count). The command line is read whole first: with
+# pipefail, a grep -q that stops reading early would make a running program
+# look dead.
+runs_program() {
+    local cmd
+    [ -n "$1" ] && [ -r "/proc/$1/cmdline" ] || return 1
+    cmd=$(tr '\0' ' ' <"/proc/$1/cmdline" 2>/dev/null) || return 1
+    [[ $cmd == *"$2"* ]]
+}
+
 # start.sh leaves this file, with the reason, when this machine cannot run
 # the 32-bit Wine; every test that needs it then reports itself skipped
 # (exit 77, CTest's SKIP_RETURN_CODE), never passed.
