@@ -48,8 +48,10 @@ bool NameMatchesPattern(const std::string& name, const char* prefix, const char*
            EqualNoCase(name.data() + name.size() - s, suffix, s);
 }
 
-bool GetSetupDirectory(platform::System& system, std::string& directory) {
-    directory.clear();
+namespace {
+
+// The directory from the narrow path of the running program, in its short form.
+bool NarrowSetupDirectory(platform::System& system, std::string& directory) {
     char modulePath[kPathBuffer] = {};
     uint32_t n = system.ModuleFileName(modulePath, kPathBuffer);
     if (n == 0 || n >= kPathBuffer) return false;  // failed or cut
@@ -65,7 +67,40 @@ bool GetSetupDirectory(platform::System& system, std::string& directory) {
     n = system.ShortPathName(fullPath, fullPath, kPathBuffer);
     if (n == 0 || n >= kPathBuffer) return false;
     directory.assign(fullPath, n);
-    if (directory.back() != '\\') {  // the rest of the program relies on it
+    return true;
+}
+
+// The short form of the directory of the wide path, when the code page holds
+// it exactly. The loader's module path is already full, so the directory
+// ends at its last backslash.
+bool ShortSetupDirectory(platform::System& system, const std::u16string& modulePath,
+                         std::string& directory) {
+    const std::size_t slash = modulePath.rfind(u'\\');
+    if (slash == std::u16string::npos || slash + 1 == modulePath.size()) return false;
+    const std::u16string longDirectory = modulePath.substr(0, slash + 1);
+    char16_t shortPath[kPathBuffer] = {};
+    const uint32_t n = system.WideShortPathName(longDirectory.c_str(), shortPath, kPathBuffer);
+    if (n == 0 || n >= kPathBuffer) return false;
+    // A double-byte code page could make it longer than the narrow buffer.
+    return system.ExactAnsiText(std::u16string(shortPath, n), directory) &&
+           directory.size() < kPathBuffer;
+}
+
+}  // namespace
+
+bool GetSetupDirectory(platform::System& system, std::string& directory) {
+    directory.clear();
+    // The narrow path is exact when the code page holds every character of
+    // the wide one; then it is used as it always was. Without a wide path
+    // nothing says it is not.
+    char16_t wide[kPathBuffer] = {};
+    const uint32_t n = system.WideModuleFileName(wide, kPathBuffer);
+    std::string exact;
+    const bool narrowExact =
+        n == 0 || n >= kPathBuffer || system.ExactAnsiText(std::u16string(wide, n), exact);
+    const bool derived = narrowExact ? NarrowSetupDirectory(system, directory)
+                                     : ShortSetupDirectory(system, std::u16string(wide, n), directory);
+    if (!derived || directory.empty() || directory.back() != '\\') {  // the rest relies on it
         directory.clear();
         return false;
     }
