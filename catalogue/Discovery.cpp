@@ -70,20 +70,20 @@ bool NarrowSetupDirectory(platform::System& system, std::string& directory) {
     return true;
 }
 
-// The short form of the directory of the wide path, when the code page holds
-// it exactly. The loader's module path is already full, so the directory
-// ends at its last backslash.
-bool ShortSetupDirectory(platform::System& system, const std::u16string& modulePath,
+// The short form of the directory of the wide path (cut in place), when the
+// code page holds it exactly. The loader's module path is already full, so
+// the directory ends at its last backslash.
+bool ShortSetupDirectory(platform::System& system, char16_t* modulePath, uint32_t length,
                          std::string& directory) {
-    const std::size_t slash = modulePath.rfind(u'\\');
-    if (slash == std::u16string::npos || slash + 1 == modulePath.size()) return false;
-    const std::u16string longDirectory = modulePath.substr(0, slash + 1);
+    uint32_t end = length;  // just past the last backslash
+    while (end > 0 && modulePath[end - 1] != u'\\') --end;
+    if (end == 0 || end == length) return false;  // no folder, or no file name
+    modulePath[end] = u'\0';
     char16_t shortPath[kPathBuffer] = {};
-    const uint32_t n = system.WideShortPathName(longDirectory.c_str(), shortPath, kPathBuffer);
+    const uint32_t n = system.WideShortPathName(modulePath, shortPath, kPathBuffer);
     if (n == 0 || n >= kPathBuffer) return false;
     // A double-byte code page could make it longer than the narrow buffer.
-    return system.ExactAnsiText(std::u16string(shortPath, n), directory) &&
-           directory.size() < kPathBuffer;
+    return system.ExactAnsiText(shortPath, n, directory) && directory.size() < kPathBuffer;
 }
 
 }  // namespace
@@ -96,10 +96,9 @@ bool GetSetupDirectory(platform::System& system, std::string& directory) {
     char16_t wide[kPathBuffer] = {};
     const uint32_t n = system.WideModuleFileName(wide, kPathBuffer);
     std::string exact;
-    const bool narrowExact =
-        n == 0 || n >= kPathBuffer || system.ExactAnsiText(std::u16string(wide, n), exact);
+    const bool narrowExact = n == 0 || n >= kPathBuffer || system.ExactAnsiText(wide, n, exact);
     const bool derived = narrowExact ? NarrowSetupDirectory(system, directory)
-                                     : ShortSetupDirectory(system, std::u16string(wide, n), directory);
+                                     : ShortSetupDirectory(system, wide, n, directory);
     if (!derived || directory.empty() || directory.back() != '\\') {  // the rest relies on it
         directory.clear();
         return false;

@@ -67,10 +67,10 @@ public:
     virtual uint32_t WideModuleFileName(char16_t* buffer, uint32_t size) = 0;
     virtual uint32_t WideShortPathName(const char16_t* path, char16_t* buffer, uint32_t size) = 0;
 
-    // --- WideCharToMultiByte into the ANSI code page, without best-fit
-    // look-alikes: true only when every character has its own exact form
-    // there (no default character used). ansi is empty on false.
-    virtual bool ExactAnsiText(const std::u16string& text, std::string& ansi) = 0;
+    // --- WideCharToMultiByte of length UTF-16 units into the ANSI code page,
+    // without best-fit look-alikes: true only when every character has its
+    // own exact form there (no default character used). ansi is empty on false.
+    virtual bool ExactAnsiText(const char16_t* text, uint32_t length, std::string& ansi) = 0;
 
     // --- file search (FindFirstFileA/FindNextFileA/FindClose); null when nothing matches
     virtual std::unique_ptr<FileSearch> FindFiles(const std::string& pattern) = 0;

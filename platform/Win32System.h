@@ -31,7 +31,7 @@ public:
     uint32_t ShortPathName(const char* path, char* buffer, uint32_t size) override;
     uint32_t WideModuleFileName(char16_t* buffer, uint32_t size) override;
     uint32_t WideShortPathName(const char16_t* path, char16_t* buffer, uint32_t size) override;
-    bool ExactAnsiText(const std::u16string& text, std::string& ansi) override;
+    bool ExactAnsiText(const char16_t* text, uint32_t length, std::string& ansi) override;
     std::unique_ptr<FileSearch> FindFiles(const std::string& pattern) override;
     std::unique_ptr<TextFile> OpenText(const std::string& path) override;
     long ReadMachineValue(const char* subKey, void* data, uint32_t* size, uint32_t* type) override;

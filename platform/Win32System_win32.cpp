@@ -183,22 +183,20 @@ uint32_t Win32System::WideShortPathName(const char16_t* path, char16_t* buffer, 
     return GetShortPathNameW(Wide(path), Wide(buffer), size);
 }
 
-bool Win32System::ExactAnsiText(const std::u16string& text, std::string& ansi) {
+bool Win32System::ExactAnsiText(const char16_t* text, uint32_t length, std::string& ansi) {
     ansi.clear();
-    if (text.empty()) return true;
+    if (length == 0) return true;
     // UTF-8 takes neither the flag nor the report (the call fails with
     // them); it has no look-alikes, and refuses text that is not UTF-16.
     const bool utf8 = GetACP() == CP_UTF8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL* report = utf8 ? nullptr : &usedDefault;
-    const int length = static_cast<int>(text.size());
-    const int n = WideCharToMultiByte(CP_ACP, flags, Wide(text.data()), length, nullptr, 0,
-                                      nullptr, report);
+    const int units = static_cast<int>(length);
+    const int n = WideCharToMultiByte(CP_ACP, flags, Wide(text), units, nullptr, 0, nullptr, report);
     if (n <= 0 || usedDefault) return false;
     ansi.resize(static_cast<std::size_t>(n));
-    if (WideCharToMultiByte(CP_ACP, flags, Wide(text.data()), length, &ansi[0], n, nullptr,
-                            report) != n ||
+    if (WideCharToMultiByte(CP_ACP, flags, Wide(text), units, &ansi[0], n, nullptr, report) != n ||
         usedDefault) {
         ansi.clear();
         return false;

@@ -151,9 +151,10 @@ public:
         auto it = wideShortPaths.find(path);
         return it == wideShortPaths.end() ? 0 : CopyPath(it->second, buffer, size);
     }
-    bool ExactAnsiText(const std::u16string& text, std::string& ansi) override {
+    bool ExactAnsiText(const char16_t* text, uint32_t length, std::string& ansi) override {
         ansi.clear();
-        for (char16_t unit : text) {
+        for (uint32_t i = 0; i < length; ++i) {
+            const char16_t unit = text[i];
             if (unit > 0xFF) {
                 ansi.clear();
                 return false;

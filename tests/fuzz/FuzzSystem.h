@@ -40,7 +40,7 @@ public:
     uint32_t ShortPathName(const char*, char*, uint32_t) override { return 0; }
     uint32_t WideModuleFileName(char16_t*, uint32_t) override { return 0; }
     uint32_t WideShortPathName(const char16_t*, char16_t*, uint32_t) override { return 0; }
-    bool ExactAnsiText(const std::u16string&, std::string& ansi) override {
+    bool ExactAnsiText(const char16_t*, uint32_t, std::string& ansi) override {
         ansi.clear();
         return false;
     }

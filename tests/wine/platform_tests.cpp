@@ -180,7 +180,9 @@ void TestWideCalls(platform::Win32System& system, const char* setupPath) {
     };
     for (const auto& c : conversions) {
         std::string ansi = "stale";
-        ok(system.ExactAnsiText(c.wide, ansi) == c.exact && ansi == c.ansi,
+        ok(system.ExactAnsiText(c.wide.data(), static_cast<uint32_t>(c.wide.size()), ansi) ==
+                   c.exact &&
+               ansi == c.ansi,
            "conversion %u gave \"%s\"", static_cast<unsigned>(&c - conversions), ansi.c_str());
     }
 
@@ -218,7 +220,7 @@ void TestWideCalls(platform::Win32System& system, const char* setupPath) {
     const uint32_t m = system.WideShortPathName(reinterpret_cast<const char16_t*>(dir.c_str()),
                                                 shortDir, MAX_PATH);
     std::string ansi;
-    ok(m > 0 && m < MAX_PATH && system.ExactAnsiText(std::u16string(shortDir, m), ansi) &&
+    ok(m > 0 && m < MAX_PATH && system.ExactAnsiText(shortDir, m, ansi) &&
            GetFileAttributesA((ansi + "setup.exe").c_str()) != INVALID_FILE_ATTRIBUTES,
        "short form \"%s\" names the folder", ansi.c_str());
     DeleteFileW(exe.c_str());
