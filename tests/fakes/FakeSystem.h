@@ -113,7 +113,7 @@ public:
     bool versionDataFails = false;
     std::map<std::string, std::string> versionValues;  // sub-block -> bytes, length their size
     std::vector<std::string> versionFiles, versionQueries;
-    std::vector<std::u16string> wideVersionFiles;
+    std::vector<std::u16string> wideVersionFiles;  // of the size and the data calls
 
     uint32_t ModuleFileName(char* buffer, uint32_t size) override {
         if (modulePath.empty() || size == 0) return 0;
@@ -236,7 +236,8 @@ public:
         wideVersionFiles.push_back(file);
         return versionSize;
     }
-    bool WideVersionInfoData(const char16_t*, uint32_t size, void* block) override {
+    bool WideVersionInfoData(const char16_t* file, uint32_t size, void* block) override {
+        wideVersionFiles.push_back(file);
         return VersionInfoData("", size, block);
     }
     bool VersionQueryValue(const void* block, const char* subBlock, const void** value,
