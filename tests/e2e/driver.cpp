@@ -1190,15 +1190,18 @@ std::wstring WideShortPath(const std::wstring& path) {
 }
 
 bool WriteWideFile(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    struct File {
+        HANDLE handle;
+        ~File() {
+            if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        }
+    } const file{CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)};
     DWORD written = 0;
-    const bool done =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size();
-    CloseHandle(file);
-    return done;
+    return file.handle != INVALID_HANDLE_VALUE &&
+           WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size();
 }
 
 // The path of a running program's file as its own narrow calls see it.
