@@ -141,18 +141,26 @@ bool VersionInfoReader::QueryStringValue(const void* block, const char* key, cha
 bool VersionInfoReader::Read(VersionInfoRecord& record, const char* fileName) {
     record.Reset();
     std::string name = StripBlanks(system_, fileName ? fileName : "");
+    // The running program is read by its wide path, which names it whatever
+    // its folder is called; the narrow one stays its recorded name.
+    char16_t self[kPathBuffer] = {};
+    bool bySelf = false;
     if (name.empty()) {
         char path[kPathBuffer] = {};
         system_.ModuleFileName(path, kPathBuffer);
         path[kPathBuffer - 1] = '\0';
         name = path;
+        const uint32_t n = system_.WideModuleFileName(self, kPathBuffer);
+        bySelf = n > 0 && n < kPathBuffer;
     }
 
-    const uint32_t size = GetInfoSize(name.c_str());
+    const uint32_t size = bySelf ? system_.WideVersionInfoSize(self) : GetInfoSize(name.c_str());
     if (size == 0) return false;
     std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[size]);
     if (!block) return false;
-    if (!GetInfoData(name.c_str(), size, block.get())) return false;
+    if (bySelf ? !system_.WideVersionInfoData(self, size, block.get())
+               : !GetInfoData(name.c_str(), size, block.get()))
+        return false;
 
     const void* root = nullptr;
     uint32_t rootLength = 0;

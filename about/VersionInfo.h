@@ -40,8 +40,8 @@ public:
         : language(tableLanguage), codePage(tableCodePage), system_(system) {}
     virtual ~VersionInfoReader() = default;
 
-    // Fills the record from the file (the running program when null or
-    // blank); false leaves the record reset.
+    // Fills the record from the file (the running program, by its wide path,
+    // when null or blank); false leaves the record reset.
     bool Read(VersionInfoRecord& record, const char* fileName);
 
     // One text of the reader's string table, cut to bufferSize - 1 bytes.

@@ -48,8 +48,10 @@ bool NameMatchesPattern(const std::string& name, const char* prefix, const char*
            EqualNoCase(name.data() + name.size() - s, suffix, s);
 }
 
-bool GetSetupDirectory(platform::System& system, std::string& directory) {
-    directory.clear();
+namespace {
+
+// The directory from the narrow path of the running program, in its short form.
+bool NarrowSetupDirectory(platform::System& system, std::string& directory) {
     char modulePath[kPathBuffer] = {};
     uint32_t n = system.ModuleFileName(modulePath, kPathBuffer);
     if (n == 0 || n >= kPathBuffer) return false;  // failed or cut
@@ -65,7 +67,39 @@ bool GetSetupDirectory(platform::System& system, std::string& directory) {
     n = system.ShortPathName(fullPath, fullPath, kPathBuffer);
     if (n == 0 || n >= kPathBuffer) return false;
     directory.assign(fullPath, n);
-    if (directory.back() != '\\') {  // the rest of the program relies on it
+    return true;
+}
+
+// The short form of the directory of the wide path (cut in place), when the
+// code page holds it exactly. The loader's module path is already full, so
+// the directory ends at its last backslash.
+bool ShortSetupDirectory(platform::System& system, char16_t* modulePath, uint32_t length,
+                         std::string& directory) {
+    uint32_t end = length;  // just past the last backslash
+    while (end > 0 && modulePath[end - 1] != u'\\') --end;
+    if (end == 0 || end == length) return false;  // no folder, or no file name
+    modulePath[end] = u'\0';
+    char16_t shortPath[kPathBuffer] = {};
+    const uint32_t n = system.WideShortPathName(modulePath, shortPath, kPathBuffer);
+    if (n == 0 || n >= kPathBuffer) return false;
+    // A double-byte code page could make it longer than the narrow buffer.
+    return system.ExactAnsiText(shortPath, n, directory) && directory.size() < kPathBuffer;
+}
+
+}  // namespace
+
+bool GetSetupDirectory(platform::System& system, std::string& directory) {
+    directory.clear();
+    // The narrow path is exact when the code page holds every character of
+    // the wide one; then it is used as it always was. Without a wide path
+    // nothing says it is not.
+    char16_t wide[kPathBuffer] = {};
+    const uint32_t n = system.WideModuleFileName(wide, kPathBuffer);
+    std::string exact;
+    const bool narrowExact = n == 0 || n >= kPathBuffer || system.ExactAnsiText(wide, n, exact);
+    const bool derived = narrowExact ? NarrowSetupDirectory(system, directory)
+                                     : ShortSetupDirectory(system, wide, n, directory);
+    if (!derived || directory.empty() || directory.back() != '\\') {  // the rest relies on it
         directory.clear();
         return false;
     }

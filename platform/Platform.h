@@ -61,6 +61,17 @@ public:
                                   char** filePart) = 0;
     virtual uint32_t ShortPathName(const char* path, char* buffer, uint32_t size) = 0;
 
+    // --- the same in UTF-16 (GetModuleFileNameW, GetShortPathNameW), for a
+    // folder whose name the ANSI code page cannot hold. Sizes and lengths
+    // count UTF-16 units; the return conventions are those above.
+    virtual uint32_t WideModuleFileName(char16_t* buffer, uint32_t size) = 0;
+    virtual uint32_t WideShortPathName(const char16_t* path, char16_t* buffer, uint32_t size) = 0;
+
+    // --- WideCharToMultiByte of length UTF-16 units into the ANSI code page,
+    // without best-fit look-alikes: true only when every character has its
+    // own exact form there (no default character used). ansi is empty on false.
+    virtual bool ExactAnsiText(const char16_t* text, uint32_t length, std::string& ansi) = 0;
+
     // --- file search (FindFirstFileA/FindNextFileA/FindClose); null when nothing matches
     virtual std::unique_ptr<FileSearch> FindFiles(const std::string& pattern) = 0;
 
@@ -100,6 +111,9 @@ public:
     // --- version information (version.dll)
     virtual uint32_t VersionInfoSize(const char* file) = 0;
     virtual bool VersionInfoData(const char* file, uint32_t size, void* block) = 0;
+    // GetFileVersionInfoSizeW, GetFileVersionInfoW: the same by UTF-16 path.
+    virtual uint32_t WideVersionInfoSize(const char16_t* file) = 0;
+    virtual bool WideVersionInfoData(const char16_t* file, uint32_t size, void* block) = 0;
     virtual bool VersionQueryValue(const void* block, const char* subBlock,
                                    const void** value, uint32_t* length) = 0;
 };

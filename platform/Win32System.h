@@ -29,6 +29,9 @@ public:
     uint32_t ModuleFileName(char* buffer, uint32_t size) override;
     uint32_t FullPathName(const char* path, uint32_t size, char* buffer, char** filePart) override;
     uint32_t ShortPathName(const char* path, char* buffer, uint32_t size) override;
+    uint32_t WideModuleFileName(char16_t* buffer, uint32_t size) override;
+    uint32_t WideShortPathName(const char16_t* path, char16_t* buffer, uint32_t size) override;
+    bool ExactAnsiText(const char16_t* text, uint32_t length, std::string& ansi) override;
     std::unique_ptr<FileSearch> FindFiles(const std::string& pattern) override;
     std::unique_ptr<TextFile> OpenText(const std::string& path) override;
     long ReadMachineValue(const char* subKey, void* data, uint32_t* size, uint32_t* type) override;
@@ -42,6 +45,8 @@ public:
     bool IsLeadByte(unsigned char byte) override;
     uint32_t VersionInfoSize(const char* file) override;
     bool VersionInfoData(const char* file, uint32_t size, void* block) override;
+    uint32_t WideVersionInfoSize(const char16_t* file) override;
+    bool WideVersionInfoData(const char16_t* file, uint32_t size, void* block) override;
     bool VersionQueryValue(const void* block, const char* subBlock, const void** value,
                            uint32_t* length) override;
 

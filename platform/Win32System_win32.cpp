@@ -97,8 +97,15 @@ private:
 
 using GetFileVersionInfoSizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
 using GetFileVersionInfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
+using GetFileVersionInfoSizeWFn = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+using GetFileVersionInfoWFn = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
 using VerQueryValueFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);
 using InitCommonControlsExFn = BOOL(WINAPI*)(const void*);
+
+// The seam's UTF-16 text goes to the W calls as it is.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "wchar_t is a UTF-16 unit here");
+wchar_t* Wide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
+const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 template <class Fn>
 Fn As(FARPROC proc) {
@@ -166,6 +173,35 @@ uint32_t Win32System::FullPathName(const char* path, uint32_t size, char* buffer
 
 uint32_t Win32System::ShortPathName(const char* path, char* buffer, uint32_t size) {
     return GetShortPathNameA(path, buffer, size);
+}
+
+uint32_t Win32System::WideModuleFileName(char16_t* buffer, uint32_t size) {
+    return GetModuleFileNameW(GetModuleHandleW(nullptr), Wide(buffer), size);
+}
+
+uint32_t Win32System::WideShortPathName(const char16_t* path, char16_t* buffer, uint32_t size) {
+    return GetShortPathNameW(Wide(path), Wide(buffer), size);
+}
+
+bool Win32System::ExactAnsiText(const char16_t* text, uint32_t length, std::string& ansi) {
+    ansi.clear();
+    if (length == 0) return true;
+    // UTF-8 takes neither the flag nor the report (the call fails with
+    // them); it has no look-alikes, and refuses text that is not UTF-16.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* report = utf8 ? nullptr : &usedDefault;
+    const int units = static_cast<int>(length);
+    const int n = WideCharToMultiByte(CP_ACP, flags, Wide(text), units, nullptr, 0, nullptr, report);
+    if (n <= 0 || usedDefault) return false;
+    ansi.resize(static_cast<std::size_t>(n));
+    if (WideCharToMultiByte(CP_ACP, flags, Wide(text), units, &ansi[0], n, nullptr, report) != n ||
+        usedDefault) {
+        ansi.clear();
+        return false;
+    }
+    return true;
 }
 
 std::unique_ptr<FileSearch> Win32System::FindFiles(const std::string& pattern) {
@@ -274,6 +310,19 @@ bool Win32System::VersionInfoData(const char* file, uint32_t size, void* block) 
     if (!LoadVersionLibrary()) return false;
     auto fn = As<GetFileVersionInfoFn>(version_->Find("GetFileVersionInfoA"));
     return fn && fn(file, 0, size, block);
+}
+
+uint32_t Win32System::WideVersionInfoSize(const char16_t* file) {
+    if (!LoadVersionLibrary()) return 0;
+    auto fn = As<GetFileVersionInfoSizeWFn>(version_->Find("GetFileVersionInfoSizeW"));
+    DWORD unused = 0;
+    return fn ? fn(Wide(file), &unused) : 0;
+}
+
+bool Win32System::WideVersionInfoData(const char16_t* file, uint32_t size, void* block) {
+    if (!LoadVersionLibrary()) return false;
+    auto fn = As<GetFileVersionInfoWFn>(version_->Find("GetFileVersionInfoW"));
+    return fn && fn(Wide(file), 0, size, block);
 }
 
 bool Win32System::VersionQueryValue(const void* block, const char* subBlock, const void** value,

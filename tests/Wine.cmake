@@ -121,6 +121,10 @@ endforeach()
 foreach(scenario bad-descriptions odd-folders bad-registrations)
   add_e2e_scenario(${scenario})
 endforeach()
+# Setup folders whose names the ANSI code page holds, and does not hold.
+foreach(scenario folder-in-code-page folder-outside-code-page)
+  add_e2e_scenario(${scenario})
+endforeach()
 
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/e2e/Demo.cmake)
   include(${CMAKE_CURRENT_LIST_DIR}/e2e/Demo.cmake)

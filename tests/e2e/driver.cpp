@@ -86,18 +86,23 @@ void SetEnv(const char* name, const char* value) { SetEnvironmentVariableA(name,
 
 // ---- Common checks ------------------------------------------------------------
 
-// Starts setup.exe and waits for its dialog; false (after reporting) when the
-// dialog does not come.
-bool Launch(SetupRun& run, const std::string& exe, const std::string& arguments = "",
-            const char* cwd = nullptr) {
-    const bool started = run.Start(exe, arguments, cwd);
-    if (!ok(started, "%s started (error %lu)", exe.c_str(), started ? 0ul : GetLastError()))
-        return false;
+// Waits for the dialog of a started setup.exe; false (after reporting) when it
+// does not come.
+bool DialogReady(SetupRun& run) {
     return ok(run.WaitForDialog(kWait), "dialog \"%s\" of pid %lu appeared", kTitle, run.Pid()) &&
            ok(run.list && run.install && run.cancel && run.about,
               "controls 1000, 1, 2 and 0xE140 found (%p %p %p %p)", static_cast<void*>(run.list),
               static_cast<void*>(run.install), static_cast<void*>(run.cancel),
               static_cast<void*>(run.about));
+}
+
+// Starts setup.exe and waits for its dialog.
+bool Launch(SetupRun& run, const std::string& exe, const std::string& arguments = "",
+            const char* cwd = nullptr) {
+    const bool started = run.Start(exe, arguments, cwd);
+    if (!ok(started, "%s started (error %lu)", exe.c_str(), started ? 0ul : GetLastError()))
+        return false;
+    return DialogReady(run);
 }
 
 void ExpectExit(SetupRun& run, DWORD expected, const char* how) {
@@ -1154,6 +1159,128 @@ void ScenarioOddFolders() {
     }
 }
 
+// ---- Scenarios: folder names and the ANSI code page -----------------------------------------
+//
+// A folder name the ANSI code page cannot hold reaches the narrow calls as
+// question marks. setup.exe then works through the folder's 8.3 form, which
+// the code page holds; a folder whose name the code page holds (with an ü and
+// an é) is used the way it always was. The folders are made with the wide
+// calls, as no narrow path names them.
+
+// The text in the ANSI code page; false when a character has no exact form
+// there (nothing dropped, nothing replaced by a look-alike).
+bool ExactAnsi(const std::wstring& text, std::string& ansi) {
+    ansi.clear();
+    if (text.empty()) return true;
+    const int length = static_cast<int>(text.size());
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr,
+                                      0, nullptr, &usedDefault);
+    if (n <= 0 || usedDefault) return false;
+    ansi.resize(static_cast<std::size_t>(n));
+    return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, &ansi[0], n,
+                               nullptr, &usedDefault) == n &&
+           !usedDefault;
+}
+
+std::wstring WideShortPath(const std::wstring& path) {
+    wchar_t buffer[MAX_PATH];
+    const DWORD n = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : std::wstring();
+}
+
+bool WriteWideFile(const std::wstring& path, const std::string& bytes) {
+    struct File {
+        HANDLE handle;
+        ~File() {
+            if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        }
+    } const file{CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr)};
+    DWORD written = 0;
+    return file.handle != INVALID_HANDLE_VALUE &&
+           WriteFile(file.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+           written == bytes.size();
+}
+
+// The path of a running program's file as its own narrow calls see it.
+std::string NarrowImagePath(HANDLE process) {
+    char path[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    return QueryFullProcessImageNameA(process, 0, path, &size) ? std::string(path, size)
+                                                                : std::string();
+}
+
+void ScenarioFolderName(const char* scenario, const std::wstring& name, bool inCodePage) {
+    if (!ok(GetACP() == 1252,
+            "ANSI code page %u, expected 1252: Wine takes it from the Unix locale, so run the "
+            "tests under a locale such as C.UTF-8 or en_US.UTF-8",
+            GetACP()))
+        return;
+    const std::string root = ScenarioRoot(scenario);
+    const std::wstring dir = WidePath(root) + L"\\" + name + L"\\";
+    const std::wstring exe = dir + L"setup.exe";
+    std::string narrowDir;
+    if (!ok(ExactAnsi(dir, narrowDir) == inCodePage, "the folder's name is %s the code page",
+            inCodePage ? "held by" : "outside"))
+        return;
+    ok(CreateDirectoryW(dir.c_str(), nullptr) != 0, "setup folder created");
+    ok(CopyFileW(WidePath(g_options.setupExe).c_str(), exe.c_str(), FALSE) != 0,
+       "setup.exe copied into it");
+    ok(WriteWideFile(dir + L"Alpha.ini", "Description = Alpha Suite\r\n") &&
+           WriteWideFile(dir + L"Maps.prc", "app") && WriteWideFile(dir + L"QM_Streets.pdb", "db"),
+       "components written");
+    const std::map<std::string, std::string> files = {{"Alpha Suite", "Alpha.ini"},
+                                                      {"Maps application", "Maps.prc"},
+                                                      {"Streets database", "QM_Streets.pdb"}};
+
+    // Where setup.exe has to look: the folder's short form, for a name the
+    // code page holds the one the narrow call gives.
+    SetupFolder folder;
+    if (inCodePage)
+        folder.shortDir = ShortPath(narrowDir);
+    else
+        ok(ExactAnsi(WideShortPath(dir), folder.shortDir),
+           "the folder's short form is held by the code page (short names are on)");
+    ok(!folder.shortDir.empty() && folder.shortDir.back() == '\\', "short form %s",
+       Show(folder.shortDir).c_str());
+
+    const Tools tools = InstallTools(root, true, true);
+    SetupRun run;
+    const bool started = run.StartWide(exe);
+    if (!ok(started, "setup.exe started (error %lu)", started ? 0ul : GetLastError()) ||
+        !DialogReady(run))
+        return;
+    // The condition under test: whether the program's narrow path names it.
+    const std::string image = NarrowImagePath(run.Process());
+    trace("narrow path of setup.exe: %s", Show(image).c_str());
+    if (inCodePage)
+        ok(image == narrowDir + "setup.exe", "narrow path %s is the folder's own",
+           Show(image).c_str());
+    else
+        ok(!image.empty() && GetFileAttributesA(image.c_str()) == INVALID_FILE_ATTRIBUTES,
+           "narrow path %s names no file", Show(image).c_str());
+
+    trace("rows %s", Join(Texts(run.Rows()), ", ").c_str());
+    ExpectRows(run, {"Alpha Suite", "Maps application", "Streets database"}, scenario);
+    HWND about = OpenAbout(run);  // checks the version line
+    if (about) {
+        trace("About shows %s", Show(TextOf(GetDlgItem(about, kVersionText))).c_str());
+        Click(GetDlgItem(about, IDOK));
+        ok(WaitGone(about, kWait), "About closed");
+    }
+    if (RowCount(run.list) == 0) {  // nothing to hand over
+        CancelAndExpect2(run);
+        return;
+    }
+    const ExpectedLaunches e = Expect(folder, tools, run.Rows(), files);
+    ExpectInstall(run, {kCompleteBox}, scenario);
+    for (const Launched& l : ReadLaunches(tools.log))
+        trace("launched %s", Show(l.commandLine).c_str());
+    ExpectLaunches(tools, {e.ce, e.palm}, {tools.ceExe, tools.palmExe});
+}
+
 void ScenarioBadRegistrations() {
     const std::string root = ScenarioRoot("bad-registrations");
     const SetupFolder both =
@@ -1620,6 +1747,16 @@ const struct {
     {"bad-descriptions", ScenarioBadDescriptions},
     {"odd-folders", ScenarioOddFolders},
     {"bad-registrations", ScenarioBadRegistrations},
+    // "Установка Карты" and "Karten für Café"
+    {"folder-outside-code-page",
+     [] {
+         ScenarioFolderName("folder-outside-code-page",
+                            L"\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430 "
+                            L"\u041a\u0430\u0440\u0442\u044b",
+                            false);
+     }},
+    {"folder-in-code-page",
+     [] { ScenarioFolderName("folder-in-code-page", L"Karten f\u00fcr Caf\u00e9", true); }},
     {"many-components", ScenarioManyComponents},
     {"hostile-libraries", [] { ScenarioHostileLibraries(false); }},
     {"hostile-libraries-native", [] { ScenarioHostileLibraries(true); }},

@@ -742,6 +742,14 @@ NtString Counted(std::wstring& text) {
 
 }  // namespace
 
+bool SetupRun::StartWide(const std::wstring& exe) {
+    std::wstring command = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info_) != 0;
+}
+
 bool SetupRun::StartLongPath(const std::string& exe) {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     auto createParams = reinterpret_cast<CreateParamsFn>(

@@ -178,6 +178,9 @@ public:
     // MAX_PATH or more, which CreateProcess refuses; the current directory is
     // the driver's.
     bool StartLongPath(const std::string& exe);
+    // CreateProcessW of "<exe>", for a path the ANSI code page cannot hold;
+    // the current directory is the driver's.
+    bool StartWide(const std::wstring& exe);
     // Finds the selection dialog and its controls; false when it does not
     // appear in time.
     bool WaitForDialog(DWORD ms = 10000);

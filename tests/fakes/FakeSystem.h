@@ -24,6 +24,12 @@ inline uint32_t CopyPath(const std::string& text, char* buffer, uint32_t size) {
     return static_cast<uint32_t>(text.size());
 }
 
+inline uint32_t CopyPath(const std::u16string& text, char16_t* buffer, uint32_t size) {
+    if (text.size() + 1 > size) return static_cast<uint32_t>(text.size() + 1);
+    std::memmove(buffer, text.c_str(), (text.size() + 1) * sizeof(char16_t));
+    return static_cast<uint32_t>(text.size());
+}
+
 class FakeSearch : public platform::FileSearch {
 public:
     explicit FakeSearch(std::vector<platform::FoundFile> files) : files_(std::move(files)) {}
@@ -68,6 +74,11 @@ public:
     std::string modulePath = "C:\\Program Files\\Setup Dir\\setup.exe";  // empty: the call fails
     std::map<std::string, std::string> fullPaths;   // absent: the path itself; "": fails
     std::map<std::string, std::string> shortPaths;  // absent: fails
+    // The same path in UTF-16 (empty: the call fails); the fake's ANSI code
+    // page is Latin-1: units up to 0xFF are bytes, all others have no form.
+    std::u16string wideModulePath = u"C:\\Program Files\\Setup Dir\\setup.exe";
+    std::map<std::u16string, std::u16string> wideShortPaths;  // absent: fails
+    std::vector<std::u16string> wideShortQueries;
     std::map<std::string, std::vector<platform::FoundFile>> searches;  // by pattern
     std::vector<std::string> searchPatterns;
     std::map<std::string, std::string> files;  // raw bytes by path
@@ -102,6 +113,7 @@ public:
     bool versionDataFails = false;
     std::map<std::string, std::string> versionValues;  // sub-block -> bytes, length their size
     std::vector<std::string> versionFiles, versionQueries;
+    std::vector<std::u16string> wideVersionFiles;  // of the size and the data calls
 
     uint32_t ModuleFileName(char* buffer, uint32_t size) override {
         if (modulePath.empty() || size == 0) return 0;
@@ -125,6 +137,31 @@ public:
     uint32_t ShortPathName(const char* path, char* buffer, uint32_t size) override {
         auto it = shortPaths.find(path);
         return it == shortPaths.end() ? 0 : CopyPath(it->second, buffer, size);
+    }
+    uint32_t WideModuleFileName(char16_t* buffer, uint32_t size) override {
+        if (wideModulePath.empty() || size == 0) return 0;
+        const uint32_t n =
+            std::min<uint32_t>(static_cast<uint32_t>(wideModulePath.size()), size - 1);
+        std::memcpy(buffer, wideModulePath.data(), n * sizeof(char16_t));
+        buffer[n] = u'\0';
+        return n < wideModulePath.size() ? size : n;
+    }
+    uint32_t WideShortPathName(const char16_t* path, char16_t* buffer, uint32_t size) override {
+        wideShortQueries.push_back(path);
+        auto it = wideShortPaths.find(path);
+        return it == wideShortPaths.end() ? 0 : CopyPath(it->second, buffer, size);
+    }
+    bool ExactAnsiText(const char16_t* text, uint32_t length, std::string& ansi) override {
+        ansi.clear();
+        for (uint32_t i = 0; i < length; ++i) {
+            const char16_t unit = text[i];
+            if (unit > 0xFF) {
+                ansi.clear();
+                return false;
+            }
+            ansi += static_cast<char>(unit);
+        }
+        return true;
     }
     std::unique_ptr<platform::FileSearch> FindFiles(const std::string& pattern) override {
         searchPatterns.push_back(pattern);
@@ -194,6 +231,14 @@ public:
         std::memset(block, 0xCD, size);
         block_ = block;
         return true;
+    }
+    uint32_t WideVersionInfoSize(const char16_t* file) override {
+        wideVersionFiles.push_back(file);
+        return versionSize;
+    }
+    bool WideVersionInfoData(const char16_t* file, uint32_t size, void* block) override {
+        wideVersionFiles.push_back(file);
+        return VersionInfoData("", size, block);
     }
     bool VersionQueryValue(const void* block, const char* subBlock, const void** value,
                            uint32_t* length) override {

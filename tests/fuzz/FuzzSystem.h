@@ -38,6 +38,12 @@ public:
     uint32_t ModuleFileName(char*, uint32_t) override { return 0; }
     uint32_t FullPathName(const char*, uint32_t, char*, char**) override { return 0; }
     uint32_t ShortPathName(const char*, char*, uint32_t) override { return 0; }
+    uint32_t WideModuleFileName(char16_t*, uint32_t) override { return 0; }
+    uint32_t WideShortPathName(const char16_t*, char16_t*, uint32_t) override { return 0; }
+    bool ExactAnsiText(const char16_t*, uint32_t, std::string& ansi) override {
+        ansi.clear();
+        return false;
+    }
     std::unique_ptr<platform::FileSearch> FindFiles(const std::string&) override { return nullptr; }
     std::unique_ptr<platform::TextFile> OpenText(const std::string&) override { return nullptr; }
     long ReadMachineValue(const char*, void*, uint32_t*, uint32_t*) override {
@@ -55,6 +61,8 @@ public:
     bool IsLeadByte(unsigned char) override { return false; }
     uint32_t VersionInfoSize(const char*) override { return 0; }
     bool VersionInfoData(const char*, uint32_t, void*) override { return false; }
+    uint32_t WideVersionInfoSize(const char16_t*) override { return 0; }
+    bool WideVersionInfoData(const char16_t*, uint32_t, void*) override { return false; }
     bool VersionQueryValue(const void*, const char*, const void**, uint32_t*) override {
         return false;
     }

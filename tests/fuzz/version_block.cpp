@@ -8,6 +8,7 @@
 namespace {
 
 const std::string kModule = "C:\\Long Setup Folder\\setup.exe";
+const std::u16string kWideModule = u"C:\\Long Setup Folder\\setup.exe";
 
 class VersionSystem : public fuzz::NullSystem {
 public:
@@ -17,12 +18,19 @@ public:
     }
     // Shift-JIS lead bytes, so double-byte characters get stepped over.
     bool IsLeadByte(unsigned char c) override { return (c >= 0x81 && c <= 0x9F) || c >= 0xE0; }
-    uint32_t VersionInfoSize(const char* file) override {
-        FUZZ_CHECK(file == kModule);
+    // The running program is read by its wide path.
+    uint32_t WideModuleFileName(char16_t* buffer, uint32_t size) override {
+        if (kWideModule.size() + 1 > size) return static_cast<uint32_t>(kWideModule.size() + 1);
+        kWideModule.copy(buffer, kWideModule.size());
+        buffer[kWideModule.size()] = u'\0';
+        return static_cast<uint32_t>(kWideModule.size());
+    }
+    uint32_t WideVersionInfoSize(const char16_t* file) override {
+        FUZZ_CHECK(file == kWideModule);
         return model_.Size();
     }
-    bool VersionInfoData(const char* file, uint32_t size, void* block) override {
-        FUZZ_CHECK(file == kModule && size == model_.Size());
+    bool WideVersionInfoData(const char16_t* file, uint32_t size, void* block) override {
+        FUZZ_CHECK(file == kWideModule && size == model_.Size());
         return model_.Fill(block, size);
     }
     bool VersionQueryValue(const void* block, const char* subBlock, const void** value,

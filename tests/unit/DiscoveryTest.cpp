@@ -121,6 +121,103 @@ TEST_F(DiscoveryTest, SetupDirectoryFailuresSearchNothing) {
     }
 }
 
+// A folder "Установка Карты": its narrow path is question marks, its short
+// form is held by the code page.
+const std::u16string kCyrillicDir =
+    u"C:\\\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430 \u041a\u0430\u0440\u0442\u044b\\";
+const std::string kQuestionDir = "C:\\????????? ?????\\";
+
+struct SetupDirectoryTest : ::testing::Test {
+    fakes::FakeSystem fs;
+    void SetUp() override {
+        fs.wideModulePath = kCyrillicDir + u"setup.exe";
+        fs.modulePath = kQuestionDir + "setup.exe";
+        // Where the narrow route would lead; it must not be taken.
+        fs.shortPaths[kQuestionDir] = "C:\\NARROW~1\\";
+        fs.wideShortPaths[kCyrillicDir] = u"C:\\____~1ET\\";
+    }
+};
+
+TEST_F(SetupDirectoryTest, ExactNarrowPathIsUsedAsEver) {
+    // Latin-1 letters: the fake's code page holds them.
+    fs.wideModulePath = u"C:\\Setup Gr\u00fc\u00dfe\\setup.exe";
+    fs.modulePath = "C:\\Setup Gr\xFC\xDF" "e\\setup.exe";
+    fs.shortPaths["C:\\Setup Gr\xFC\xDF" "e\\"] = "C:\\SETUPG~1\\";
+    fs.wideShortPaths[u"C:\\Setup Gr\u00fc\u00dfe\\"] = u"C:\\WIDE~1\\";
+    std::string dir;
+    EXPECT_TRUE(GetSetupDirectory(fs, dir));
+    EXPECT_EQ(dir, "C:\\SETUPG~1\\");
+    EXPECT_TRUE(fs.wideShortQueries.empty());
+    // Without a wide path to compare with, the narrow one is taken as well.
+    for (const std::u16string& wide : {std::u16string(), u"C:\\" + std::u16string(270, u'a')}) {
+        fs.wideModulePath = wide;
+        EXPECT_TRUE(GetSetupDirectory(fs, dir));
+        EXPECT_EQ(dir, "C:\\SETUPG~1\\");
+    }
+}
+
+TEST_F(SetupDirectoryTest, InexactNarrowPathGivesWayToWideShortForm) {
+    const std::string dir = "C:\\____~1ET\\";
+    fs.searches[dir + "*.ini"] = {{"Karte.ini", 0}};
+    fs.searches[dir + "*.prc"] = {{"Maps.prc", 0}};
+    fs.searches[dir + "QM_*.pdb"] = {{"QM_Streets.pdb", 0}};
+    fs.files[dir + "Karte.ini"] = "Description = Stra\xDF" "enkarte\r\n";
+    ComponentCatalogue catalogue;
+    RecordingSink sink(catalogue);
+    DiscoverComponents(fs, sink, catalogue);
+    EXPECT_EQ(fs.wideShortQueries, std::vector<std::u16string>{kCyrillicDir});
+    EXPECT_EQ(fs.searchPatterns,
+              (std::vector<std::string>{dir + "*.ini", dir + "*.prc", dir + "QM_*.pdb"}));
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"Stra\xDF" "enkarte", "Karte.ini"},
+        {"Maps application", "Maps.prc"},
+        {"Streets database", "QM_Streets.pdb"}};
+    ASSERT_EQ(catalogue.Count(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(catalogue.At(i).DisplayName, expected[i].first);
+        EXPECT_EQ(catalogue.At(i).FullPath, dir + expected[i].second);
+    }
+    // The longest short form that fits the buffer with its terminator.
+    const std::u16string longest = u"C:\\" + std::u16string(255, u'B') + u"\\";
+    fs.wideShortPaths[kCyrillicDir] = longest;
+    std::string longestDir;
+    EXPECT_TRUE(GetSetupDirectory(fs, longestDir));
+    EXPECT_EQ(longestDir, "C:\\" + std::string(255, 'B') + "\\");
+}
+
+TEST_F(SetupDirectoryTest, NoExactShortFormListsNothing) {
+    const std::pair<const char*, std::function<void(fakes::FakeSystem&)>> cases[] = {
+        // Short names switched off: the short form is the long one.
+        {"short names off", [](auto& f) { f.wideShortPaths[kCyrillicDir] = kCyrillicDir; }},
+        {"short form fails", [](auto& f) { f.wideShortPaths.clear(); }},
+        {"short form of 260 units",  // no room for the terminator
+         [](auto& f) { f.wideShortPaths[kCyrillicDir] = u"C:\\" + std::u16string(256, u'B') + u"\\"; }},
+        {"short form without backslash",
+         [](auto& f) { f.wideShortPaths[kCyrillicDir] = u"C:\\____~1ET"; }},
+        {"module path without folder",
+         [](auto& f) { f.wideModulePath = u"\u0423setup.exe"; }},
+        {"module path ends in backslash",
+         [](auto& f) { f.wideModulePath = kCyrillicDir; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        fakes::FakeSystem f;
+        f.wideModulePath = fs.wideModulePath;
+        f.modulePath = fs.modulePath;
+        f.shortPaths = fs.shortPaths;
+        f.wideShortPaths = fs.wideShortPaths;
+        c.second(f);
+        std::string dir = "stale";
+        EXPECT_FALSE(GetSetupDirectory(f, dir));
+        EXPECT_EQ(dir, "");
+        ComponentCatalogue cat;
+        RecordingSink rows(cat);
+        EXPECT_EQ(DiscoverComponents(f, rows, cat), 0);
+        EXPECT_TRUE(rows.log.empty());
+        EXPECT_TRUE(f.searchPatterns.empty());
+    }
+}
+
 TEST(DescriptionFile, ValuesFollowLineRules) {
     const std::string v243(243, 'v');
     struct Case {

@@ -55,6 +55,7 @@ TEST_F(VersionInfoTest, ReadsPartsAndTheReadersStringTable) {
     ASSERT_TRUE(reader.Read(record, " \tC:\\App Dir\\tool.exe  "));
     EXPECT_EQ(record.filePath, "C:\\App Dir\\tool.exe");
     EXPECT_EQ(fs.versionFiles, std::vector<std::string>{"C:\\App Dir\\tool.exe"});
+    EXPECT_TRUE(fs.wideVersionFiles.empty());  // a given name keeps its narrow meaning
     ExpectParts({1, 2, 3, 4}, {5, 6, 7, 8});
     for (const auto& t : kTexts) {
         const std::string key = t.first, value = record.*t.second;
@@ -69,12 +70,27 @@ TEST_F(VersionInfoTest, ReadsPartsAndTheReadersStringTable) {
         EXPECT_EQ(fs.versionQueries[i].rfind(prefix, 0), 0u) << fs.versionQueries[i];
 }
 
-TEST_F(VersionInfoTest, NoNameMeansTheRunningProgram) {
+TEST_F(VersionInfoTest, NoNameMeansTheRunningProgramByItsWidePath) {
+    // A folder whose name the narrow path turns into question marks.
+    fs.wideModulePath = u"C:\\\u041a\u0430\u0440\u0442\u044b\\setup.exe";
+    fs.modulePath = "C:\\?????\\setup.exe";
     for (const char* name : {static_cast<const char*>(nullptr), "", "   ", "\t\r\n "}) {
         fs.versionFiles.clear();
+        fs.wideVersionFiles.clear();
         ASSERT_TRUE(reader.Read(record, name));
         EXPECT_EQ(record.filePath, fs.modulePath);
+        EXPECT_EQ(record.ProductVersion, "v-ProductVersion");
+        EXPECT_TRUE(fs.versionFiles.empty());
+        EXPECT_EQ(fs.wideVersionFiles, std::vector<std::u16string>(2, fs.wideModulePath));
+    }
+    // Without a whole wide path the narrow one is read, as it always was.
+    for (const std::u16string& wide : {std::u16string(), std::u16string(260, u'a')}) {
+        fs.wideModulePath = wide;
+        fs.versionFiles.clear();
+        fs.wideVersionFiles.clear();
+        ASSERT_TRUE(reader.Read(record, nullptr));
         EXPECT_EQ(fs.versionFiles, std::vector<std::string>{fs.modulePath});
+        EXPECT_TRUE(fs.wideVersionFiles.empty());
     }
 }
 
@@ -105,11 +121,14 @@ TEST_F(VersionInfoTest, UnusableResourceLeavesRecordEmpty) {
         f.versionSize = fs.versionSize;
         f.versionValues = fs.versionValues;
         c.second(f);
-        VersionInfoRecord rec;
-        rec.filePath = rec.Comments = "stale";
-        rec.fileVersionParts[2] = 9;
-        EXPECT_FALSE(r.Read(rec, "tool.exe"));
-        EXPECT_TRUE(rec.IsEmpty());
+        for (const char* name : {"tool.exe", static_cast<const char*>(nullptr)}) {
+            VersionInfoRecord rec;
+            rec.filePath = rec.Comments = "stale";
+            rec.fileVersionParts[2] = 9;
+            EXPECT_FALSE(r.Read(rec, name));
+            EXPECT_TRUE(rec.IsEmpty());
+        }
+        EXPECT_FALSE(f.wideVersionFiles.empty());  // the running program went the wide way
     }
 }
 

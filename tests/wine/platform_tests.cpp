@@ -161,6 +161,33 @@ void TestRegistryAndAssociation(platform::Win32System& system) {
        "an unknown extension has a command");
 }
 
+// The exact conversion that tells whether a narrow path names what the wide
+// one does (the wide calls themselves are exercised end to end).
+void TestExactAnsi(platform::Win32System& system) {
+    ok(GetACP() == 1252, "ANSI code page %u, expected 1252 (it follows the Unix locale)",
+       GetACP());
+    if (GetACP() != 1252) return;
+    const struct {
+        std::u16string wide;
+        bool exact;
+        std::string ansi;
+    } conversions[] = {
+        {u"", true, ""},
+        {u"C:\\Setup\\", true, "C:\\Setup\\"},
+        {u"Caf\u00e9 \u20ac", true, "Caf\xE9 \x80"},
+        {u"\u0423\u0441", false, ""},   // Cyrillic
+        {u"A\u0100", false, ""},         // A with macron: best fit would make it "A"
+        {u"\u00e9\xd800x", false, ""},  // an unpaired surrogate
+    };
+    for (const auto& c : conversions) {
+        std::string ansi = "stale";
+        ok(system.ExactAnsiText(c.wide.data(), static_cast<uint32_t>(c.wide.size()), ansi) ==
+                   c.exact &&
+               ansi == c.ansi,
+           "conversion %u gave \"%s\"", static_cast<unsigned>(&c - conversions), ansi.c_str());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -174,5 +201,6 @@ int main(int argc, char** argv) {
     TestStringTable(system);
     TestSearchAndText(system);
     TestRegistryAndAssociation(system);
+    TestExactAnsi(system);
     return winetest::Finish();
 }
