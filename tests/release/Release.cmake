@@ -11,7 +11,8 @@ add_test(NAME release.reproducible
 # busy machine.
 set_tests_properties(release.reproducible PROPERTIES LABELS release TIMEOUT 1800)
 
-set(signing_args --exe $<TARGET_FILE:setup> --src ${CMAKE_SOURCE_DIR} --build ${CMAKE_BINARY_DIR})
+set(signing_args --exe $<TARGET_FILE:setup> --check-exe $<TARGET_FILE:setup-check>
+    --src ${CMAKE_SOURCE_DIR} --build ${CMAKE_BINARY_DIR})
 # With the end-to-end driver the signed copy goes through its "about"
 # scenario on the shared Wine; without it, signing.sh makes a smaller check of
 # its own on a private Xvfb and prefix.
