@@ -202,16 +202,4 @@ TEST(SetupCheck, CommandLineLimitIsSetupsOwn) {
     }
 }
 
-TEST(SetupCheck, ShortNamesAndAliases) {
-    for (const char* name : {"D", "MAPS21~1.1", "setup.exe", "A$B.TXT", "12345678.123"})
-        EXPECT_TRUE(check::IsShortName(name)) << name;
-    for (const char* name : {"Downloads", "A B", "a.b.c", "x.", ".x", "123456789", "a.abcd", "Grüße"})
-        EXPECT_FALSE(check::IsShortName(name)) << name;
-    EXPECT_FALSE(check::MatchesOnlyByAlias("a.prc", "", ".prc"));   // the long name matches
-    EXPECT_FALSE(check::MatchesOnlyByAlias("a.pr", "", ".prc"));
-    EXPECT_FALSE(check::MatchesOnlyByAlias("a.prc.bak", "", ".prc"));
-    EXPECT_TRUE(check::MatchesOnlyByAlias("A.PRCX", "", ".prc"));
-    EXPECT_FALSE(check::MatchesOnlyByAlias("Q_x.pdbx", "QM_", ".pdb"));
-}
-
 }  // namespace

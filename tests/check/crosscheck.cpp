@@ -11,7 +11,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -113,35 +112,28 @@ bool RunCaptured(const std::string& commandLine, std::string& output, DWORD& exi
     return started;
 }
 
-void AppendUtf8(std::string& out, unsigned long c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+// The report's UTF-8 in the ANSI code page, as setup.exe's texts are.
+std::string ToAnsi(const std::string& utf8) {
+    std::vector<wchar_t> wide(utf8.size() + 1);
+    std::vector<char> ansi(2 * utf8.size() + 1);
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                      wide.data(), static_cast<int>(wide.size()));
+    const int m = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, ansi.data(),
+                                      static_cast<int>(ansi.size()), nullptr, nullptr);
+    return std::string(ansi.data(), static_cast<std::size_t>(m > 0 ? m : 0));
 }
 
-// The JSON string that starts at json[i] (a quote); i ends on its closing quote.
+// The JSON string that starts at json[i] (a quote); i ends on its closing
+// quote. The report escapes nothing else in these folders.
 std::string ReadJsonString(const std::string& json, std::size_t& i) {
     std::string out;
     for (++i; i < json.size() && json[i] != '"'; ++i) {
-        if (json[i] != '\\' || i + 1 >= json.size()) {
-            out += json[i];
-            continue;
+        char c = json[i];
+        if (c == '\\' && i + 1 < json.size()) {
+            c = json[++i];
+            c = c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
         }
-        const char e = json[++i];
-        if (e == 'n') out += '\n';
-        else if (e == 'r') out += '\r';
-        else if (e == 't') out += '\t';
-        else if (e == 'u' && i + 4 < json.size()) {
-            AppendUtf8(out, std::strtoul(json.substr(i + 1, 4).c_str(), nullptr, 16));
-            i += 4;
-        } else out += e;
+        out += c;
     }
     return out;
 }
@@ -160,7 +152,7 @@ std::vector<std::string> JsonStrings(const std::string& json, const std::string&
         const char c = json[i];
         if (c == '"') {
             const std::string s = ReadJsonString(json, i);
-            if (value && lastKey == key) values.push_back(s);
+            if (value && lastKey == key) values.push_back(ToAnsi(s));
             if (!value) lastKey = s;
             value = false;
         } else if (c == ':') {
@@ -174,25 +166,6 @@ std::vector<std::string> JsonStrings(const std::string& json, const std::string&
         }
     }
     return values;
-}
-
-// The report's UTF-8 in the ANSI code page, as setup.exe's texts are.
-std::string ToAnsi(const std::string& utf8) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                      nullptr, 0);
-    if (n <= 0) return std::string();
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], n);
-    const int m = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(m > 0 ? m : 0), '\0');
-    if (m > 0) WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &ansi[0], m, nullptr, nullptr);
-    return ansi;
-}
-
-std::vector<std::string> ToAnsi(const std::vector<std::string>& texts) {
-    std::vector<std::string> out;
-    for (const std::string& t : texts) out.push_back(ToAnsi(t));
-    return out;
 }
 
 // The command lines the stand-ins recorded, in launch order.
@@ -249,8 +222,8 @@ void CrossCheck(const char* what, const std::string& root, const Files& files,
                                 Quote(palmCommand) + " " + Quote(dir);
     if (!ok(RunCaptured(command, json, status), "%s: setup-check.exe started", what)) return;
     ok(status == 0, "%s: setup-check.exe exit code %s", what, ExitText(status).c_str());
-    const std::vector<std::string> rows = ToAnsi(JsonStrings(json, "rows", "text"));
-    const std::vector<std::string> lines = ToAnsi(JsonStrings(json, "commandLines", "line"));
+    const std::vector<std::string> rows = JsonStrings(json, "rows", "text");
+    const std::vector<std::string> lines = JsonStrings(json, "commandLines", "line");
     ok(!shown.empty() && rows == shown, "%s: setup-check's rows %s, setup.exe's %s", what,
        Join(rows, ", ").c_str(), Join(shown, ", ").c_str());
     ok(launched.size() == 2 && lines == launched,
