@@ -41,6 +41,8 @@ bool ParseDescriptionLine(const char* line, std::string& value, bool& stop) {
 
 }  // namespace
 
+const ComponentPattern kComponentPatterns[3] = {{"", ".ini"}, {"", ".prc"}, {"QM_", ".pdb"}};
+
 bool NameMatchesPattern(const std::string& name, const char* prefix, const char* suffix) {
     const std::size_t p = std::strlen(prefix), s = std::strlen(suffix);
     if (name.size() < p + s) return false;
@@ -106,17 +108,23 @@ bool GetSetupDirectory(platform::System& system, std::string& directory) {
     return true;
 }
 
-std::vector<std::string> ReadDescriptionLines(platform::System& system,
-                                              const std::string& path) {
+std::vector<std::string> ReadDescriptionLines(platform::System& system, const std::string& path,
+                                              DescriptionListener* listener) {
     std::vector<std::string> values;
     std::unique_ptr<platform::TextFile> file = system.OpenText(path);
+    if (listener) listener->Opened(path, file != nullptr);
     if (!file) return values;
     char line[kLineBuffer];
     while (file->ReadLine(line, kLineBuffer)) {
         line[kLineBuffer - 1] = '\0';
         std::string value;
         bool stop = false;
-        if (ParseDescriptionLine(line, value, stop)) values.push_back(std::move(value));
+        const bool found = ParseDescriptionLine(line, value, stop);
+        if (listener)
+            listener->Piece(line, found  ? DescriptionLine::Value
+                                  : stop ? DescriptionLine::End
+                                         : DescriptionLine::Other);
+        if (found) values.push_back(std::move(value));
         if (stop) break;
     }
     return values;
@@ -144,7 +152,9 @@ struct Discovery {
     }
 
     template <class OnMatch>
-    void Search(const char* prefix, const char* suffix, OnMatch onMatch) {
+    void Search(const ComponentPattern& pattern, OnMatch onMatch) {
+        const char* prefix = pattern.prefix;
+        const char* suffix = pattern.suffix;
         std::unique_ptr<platform::FileSearch> search =
             system.FindFiles(directory + prefix + "*" + suffix);
         if (!search) return;
@@ -163,17 +173,23 @@ struct Discovery {
 
 int DiscoverComponents(platform::System& system, ComponentRowSink& rows,
                        ComponentCatalogue& catalogue) {
-    Discovery d{system, rows, catalogue, {}, 0, 0};
-    if (!GetSetupDirectory(system, d.directory)) return 0;
+    std::string directory;
+    if (!GetSetupDirectory(system, directory)) return 0;
+    return DiscoverComponentsIn(system, directory, rows, catalogue);
+}
 
-    d.Search("", ".ini", [&](const std::string& name) {
-        for (std::string& value : ReadDescriptionLines(system, d.directory + name))
+int DiscoverComponentsIn(platform::System& system, const std::string& folder,
+                         ComponentRowSink& rows, ComponentCatalogue& catalogue,
+                         DescriptionListener* listener) {
+    Discovery d{system, rows, catalogue, folder, 0, 0};
+    d.Search(kComponentPatterns[0], [&](const std::string& name) {
+        for (std::string& value : ReadDescriptionLines(system, d.directory + name, listener))
             d.Add(name, std::move(value));
     });
-    d.Search("", ".prc", [&](const std::string& name) {
+    d.Search(kComponentPatterns[1], [&](const std::string& name) {
         d.Add(name, name.substr(0, name.size() - 4) + " application");
     });
-    d.Search("QM_", ".pdb", [&](const std::string& name) {
+    d.Search(kComponentPatterns[2], [&](const std::string& name) {
         d.Add(name, name.substr(3, name.size() - 7) + " database");
     });
     return d.widest;

@@ -17,19 +17,51 @@ public:
     virtual int MeasureTextWidth(const std::string& text) = 0;
 };
 
+// What each line of a description file did to its reading.
+enum class DescriptionLine {
+    Other,  // ignored
+    Value,  // gave a value
+    End,    // the key without "=": the rest of the file is not read
+};
+
+// Told what the reading of description files sees, for a caller that needs
+// more than the values (setup-check explains them); the program passes none.
+class DescriptionListener {
+public:
+    virtual ~DescriptionListener() = default;
+    // Before any piece of the file; nothing follows when it did not open.
+    virtual void Opened(const std::string& path, bool opened) = 0;
+    // Each piece as the line reader gave it (at most 255 bytes), in order.
+    virtual void Piece(const char* piece, DescriptionLine kind) = 0;
+};
+
+// The three searches, in the order their rows are listed: description
+// files, applications, databases. A name matches "prefix*suffix".
+struct ComponentPattern {
+    const char* prefix;
+    const char* suffix;
+};
+extern const ComponentPattern kComponentPatterns[3];
+
 // The short form of the program's directory, ending in a backslash.
 // False (and an empty text) when it cannot be derived.
 bool GetSetupDirectory(platform::System& system, std::string& directory);
 
 // The Description values of one description file, in line order; none when
 // the file cannot be opened.
-std::vector<std::string> ReadDescriptionLines(platform::System& system,
-                                              const std::string& path);
+std::vector<std::string> ReadDescriptionLines(platform::System& system, const std::string& path,
+                                              DescriptionListener* listener = nullptr);
 
 // Appends every component and inserts its checked row; returns the widest
 // row text in pixels.
 int DiscoverComponents(platform::System& system, ComponentRowSink& rows,
                        ComponentCatalogue& catalogue);
+
+// The same in a given folder, which ends in its separator: searches and
+// reads there, and every FullPath is folder + name.
+int DiscoverComponentsIn(platform::System& system, const std::string& folder,
+                         ComponentRowSink& rows, ComponentCatalogue& catalogue,
+                         DescriptionListener* listener = nullptr);
 
 // Whether a long file name matches a pattern of the form "prefix*suffix",
 // compared without regard to ASCII case.

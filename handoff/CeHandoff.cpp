@@ -51,9 +51,7 @@ bool InstallCeComponents(platform::System& system, platform::WindowHandle owner,
     if (ReadCeAppPath(system, executable)) {
         std::string commandLine = BuildCeCommandLine(executable, components);
         uint32_t error = 0;
-        // A longer line would be refused or cut by the system: never launch it.
-        launched = commandLine.size() <= platform::kMaxCommandLine &&
-                   system.RunAndWait(commandLine, error);
+        launched = FitsCommandLine(commandLine) && system.RunAndWait(commandLine, error);
     }
     if (!launched)
         ShowMessage(system, owner, LoadResourceText(system, IDS_ACTIVESYNC_MISSING),

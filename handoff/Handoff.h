@@ -9,6 +9,12 @@
 
 extern const char kCeAppPathKey[];
 
+// Whether the system would take the command line whole. A longer one is
+// never launched: the system would refuse or cut it.
+inline bool FitsCommandLine(const std::string& commandLine) {
+    return commandLine.size() <= platform::kMaxCommandLine;
+}
+
 // "<exe>" "<path1>" "<path2>" ...
 std::string BuildCeCommandLine(const std::string& executable, const ComponentCatalogue& components);
 

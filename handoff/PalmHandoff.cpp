@@ -69,8 +69,8 @@ bool InstallPalmComponents(platform::System& system, platform::WindowHandle owne
     std::string launched = commandLine;
     uint32_t error = 0;
     bool ok;
-    if (commandLine.size() > platform::kMaxCommandLine) {
-        // Longer than the system accepts: refuse it whole rather than cut it.
+    if (!FitsCommandLine(commandLine)) {
+        // Refused whole rather than cut.
         error = kErrorFilenameTooLong;
         ok = false;
     } else {

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Makes what a vendor ships: a folder with a signed copy of setup.exe, its
-# SHA256SUMS and the vendor's guide, and a zip of those three files.
+# Makes what a vendor ships: a folder with a signed copy of setup.exe,
+# setup-check.exe (the check of a setup folder), their SHA256SUMS and the
+# vendor's guide, and a zip of those four files.
 #
 # Usage: scripts/release.sh [options]
 #   --exe PATH            setup.exe to release (default: build it with the
 #                         win32 preset and take build/win32/setup.exe)
+#   --check-exe PATH      setup-check.exe to release (default: build it the
+#                         same way)
 #   --out DIR             release folder (default: build/release)
 #   --zip FILE            the zip (default: DIR.zip, beside the folder)
 #   --guide FILE          Markdown file holding a "## Vendor's guide"
@@ -30,6 +33,7 @@ usage() { sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; }
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 exe=
+check_exe=
 out=$repo/build/release
 zipfile=
 guide=$repo/README.md
@@ -46,6 +50,7 @@ need_arg() { [ $# -ge 2 ] && [ -n "$2" ] || die "$1 needs a value"; }
 while [ $# -gt 0 ]; do
     case $1 in
         --exe) need_arg "$@"; exe=$2; shift 2 ;;
+        --check-exe) need_arg "$@"; check_exe=$2; shift 2 ;;
         --out) need_arg "$@"; out=$2; shift 2 ;;
         --zip) need_arg "$@"; zipfile=$2; shift 2 ;;
         --guide) need_arg "$@"; guide=$2; shift 2 ;;
@@ -133,6 +138,13 @@ if [ -z "$exe" ]; then
     exe=$repo/build/win32/setup.exe
 fi
 [ -f "$exe" ] || die "no such file: $exe"
+if [ -z "$check_exe" ]; then
+    echo "== building setup-check.exe (preset win32)"
+    (cd "$repo" && cmake --preset win32 >/dev/null && cmake --build --preset win32 --target setup-check) \
+        || die "the build failed"
+    check_exe=$repo/build/win32/setup-check.exe
+fi
+[ -f "$check_exe" ] && [ "$(head -c 2 "$check_exe")" = MZ ] || die "not a Windows program: $check_exe"
 
 # Reads a little-endian number of $2 bytes at offset $1 of the program.
 pe_uint() { od -An -t "u$2" -j "$1" -N "$2" --endian=little "$exe" | tr -d ' '; }
@@ -149,12 +161,12 @@ pe=$(pe_uint 60 4)
 # --- the release folder --------------------------------------------------------
 out=${out%/}
 [ -n "$out" ] || die "--out must not be the root folder"
-names=(SHA256SUMS VENDOR-GUIDE.md setup.exe)   # sorted as C sorts, for the zip
+names=(SHA256SUMS VENDOR-GUIDE.md setup-check.exe setup.exe)   # sorted as C sorts, for the zip
 mkdir -p "$out"
 # Everything in the folder goes into the zip, so the folder must hold nothing
 # else; our own files from an earlier run are replaced.
 foreign=$(cd "$out" && find . -mindepth 1 -maxdepth 1 \
-    ! -name SHA256SUMS ! -name VENDOR-GUIDE.md ! -name setup.exe -printf '%P\n')
+    ! -name SHA256SUMS ! -name VENDOR-GUIDE.md ! -name setup-check.exe ! -name setup.exe -printf '%P\n')
 [ -z "$foreign" ] || die "$out holds other files ($(echo "$foreign" | tr '\n' ' ')); choose an empty or new folder with --out"
 out=$(cd "$out" && pwd)
 [ -n "$zipfile" ] || zipfile=$out.zip
@@ -164,7 +176,7 @@ case $zipfile in "$out"/*) die "the zip must not lie inside the release folder" 
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-rm -f "$out/SHA256SUMS" "$out/VENDOR-GUIDE.md" "$out/setup.exe" "$zipfile"
+rm -f "$out/SHA256SUMS" "$out/VENDOR-GUIDE.md" "$out/setup-check.exe" "$out/setup.exe" "$zipfile"
 
 # --- signing -----------------------------------------------------------------
 signed_state=UNSIGNED
@@ -240,10 +252,12 @@ fi
 
 # --- the package -----------------------------------------------------------------
 printf '%s\n' "$guide_text" | sed -e :a -e '/^[[:space:]]*$/{$d;N;ba' -e '}' >"$out/VENDOR-GUIDE.md"
-(cd "$out" && sha256sum setup.exe >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) \
+# The vendor's own tool goes as built; only setup.exe reaches end users.
+cp "$check_exe" "$out/setup-check.exe"
+(cd "$out" && sha256sum setup-check.exe setup.exe >SHA256SUMS && sha256sum --quiet -c SHA256SUMS) \
     || die "SHA256SUMS does not check"
 
-# Fixed times and modes, no extra fields, a fixed order: the same three files
+# Fixed times and modes, no extra fields, a fixed order: the same four files
 # always give the same zip.
 epoch=${SOURCE_DATE_EPOCH:-}
 if [ -z "$epoch" ]; then
@@ -251,7 +265,7 @@ if [ -z "$epoch" ]; then
 fi
 [ -n "$epoch" ] || epoch=315619200   # 1980-01-02, the zip format's first days
 chmod 0644 "$out/SHA256SUMS" "$out/VENDOR-GUIDE.md"
-chmod 0755 "$out/setup.exe"
+chmod 0755 "$out/setup.exe" "$out/setup-check.exe"
 for n in "${names[@]}"; do touch -d "@$epoch" "$out/$n"; done
 (cd "$out" && TZ=UTC zip -q -X -D "$zipfile" "${names[@]}") || die "zip failed"
 [ "$(unzip -Z1 "$zipfile" 2>/dev/null | tr '\n' ' ')" = "${names[*]} " ] \
@@ -263,7 +277,8 @@ version=$(i686-w64-mingw32-windres -i "$out/setup.exe" -O rc 2>/dev/null \
 echo
 echo "Release folder: $out"
 echo "  setup.exe        $(stat -c %s "$out/setup.exe") bytes${version:+, version $version}"
-echo "  SHA256SUMS       $(cut -d' ' -f1 "$out/SHA256SUMS")"
+echo "  setup-check.exe  $(stat -c %s "$out/setup-check.exe") bytes"
+sed 's/^\([0-9a-f]*\)  \(.*\)/  SHA256SUMS       \1  \2/' "$out/SHA256SUMS"
 echo "  VENDOR-GUIDE.md  from $guide"
 echo "Zip:            $zipfile"
 echo "  sha256           $(sha256sum "$zipfile" | cut -d' ' -f1)"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/TextMode.h"
 #include "resources/resource.h"
 
 namespace fakes {
@@ -45,22 +46,15 @@ public:
 // fgets over the content as the C runtime's text mode delivers it.
 class FakeTextFile : public platform::TextFile {
 public:
-    explicit FakeTextFile(const std::string& raw) {
-        for (std::size_t i = 0; i < raw.size() && raw[i] != '\x1A'; ++i)
-            if (!(raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n')) text_ += raw[i];
-    }
+    explicit FakeTextFile(const std::string& raw) : raw_(raw) {}
     bool ReadLine(char* buffer, int size) override {
-        if (pos_ >= text_.size() || size < 1) return false;
-        int n = 0;
-        while (n < size - 1 && pos_ < text_.size()) {
-            buffer[n++] = text_[pos_];
-            if (text_[pos_++] == '\n') break;
-        }
-        buffer[n] = '\0';
-        return true;
+        return reader_.ReadLine(
+            [this] { return pos_ < raw_.size() ? static_cast<unsigned char>(raw_[pos_++]) : -1; },
+            buffer, size);
     }
-    std::string text_;
+    std::string raw_;
     std::size_t pos_ = 0;
+    platform::TextModeReader reader_;
 };
 
 struct MessageBoxCall { platform::WindowHandle owner; std::string text, caption; uint32_t flags; };

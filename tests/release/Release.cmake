@@ -15,8 +15,8 @@ set_tests_properties(release.reproducible PROPERTIES LABELS release TIMEOUT 1800
 # (preset win64) signed the same way.
 set(SETUP_WIN64_EXE ${CMAKE_SOURCE_DIR}/build/win64/setup.exe CACHE FILEPATH
   "The 64-bit test build of setup.exe, run by release.signing where 32-bit code cannot run")
-set(signing_args --exe $<TARGET_FILE:setup> --src ${CMAKE_SOURCE_DIR} --build ${CMAKE_BINARY_DIR}
-    --exe64 ${SETUP_WIN64_EXE})
+set(signing_args --exe $<TARGET_FILE:setup> --check-exe $<TARGET_FILE:setup-check>
+    --src ${CMAKE_SOURCE_DIR} --build ${CMAKE_BINARY_DIR} --exe64 ${SETUP_WIN64_EXE})
 # With the end-to-end driver the signed copy goes through its "about"
 # scenario on the shared Wine; without it, signing.sh makes a smaller check of
 # its own on a private Xvfb and prefix.

@@ -4,7 +4,8 @@
 # verifies, the package holds what it should, failures are reported, an
 # unsigned release says so, and the signed copy still runs under Wine.
 #
-# Usage: signing.sh --exe <setup.exe> --src <source tree> --build <build tree>
+# Usage: signing.sh --exe <setup.exe> --check-exe <setup-check.exe>
+#                   --src <source tree> --build <build tree>
 #                   [--driver <driver.exe> --tools <stand-ins folder>]
 #                   [--exe64 <64-bit test build of setup.exe>]
 # With --driver the signed copy goes through the driver's "about" scenario on
@@ -15,10 +16,11 @@
 # certificate, under the 64-bit Wine instead, and the output says so.
 set -uo pipefail
 
-exe='' src='' build='' driver='' tools='' exe64=''
+exe='' check_exe='' src='' build='' driver='' tools='' exe64=''
 while [ $# -gt 0 ]; do
     case $1 in
         --exe) exe=$2; shift 2 ;;
+        --check-exe) check_exe=$2; shift 2 ;;
         --src) src=$2; shift 2 ;;
         --build) build=$2; shift 2 ;;
         --driver) driver=$2; shift 2 ;;
@@ -27,11 +29,12 @@ while [ $# -gt 0 ]; do
         *) echo "signing.sh: unknown option $1" >&2; exit 2 ;;
     esac
 done
-if [ -z "$exe" ] || [ -z "$src" ] || [ -z "$build" ]; then
-    echo "usage: signing.sh --exe <setup.exe> --src <source tree> --build <build tree> [--driver <driver.exe> --tools <dir>]" >&2
+if [ -z "$exe" ] || [ -z "$check_exe" ] || [ -z "$src" ] || [ -z "$build" ]; then
+    echo "usage: signing.sh --exe <setup.exe> --check-exe <setup-check.exe> --src <source tree> --build <build tree> [--driver <driver.exe> --tools <dir>]" >&2
     exit 2
 fi
 exe=$(cd "$(dirname "$exe")" && pwd)/$(basename "$exe")
+check_exe=$(cd "$(dirname "$check_exe")" && pwd)/$(basename "$check_exe")
 src=$(cd "$src" && pwd)
 build=$(cd "$build" && pwd)
 release=$src/scripts/release.sh
@@ -61,13 +64,13 @@ contains() { grep -q -F -- "$2" "$1"; }
 lacks() { ! grep -q -F -- "$2" "$1"; }
 equal() { [ "$1" = "$2" ]; }
 
-# release <name> <args...>: runs release.sh, its output in $work/<name>.log,
-# its exit status in $rc.
+# release <name> <args...>: runs release.sh with the built setup-check.exe,
+# its output in $work/<name>.log, its exit status in $rc.
 release() {
     local name=$1
     shift
     rc=0
-    timeout -k 5 120 bash "$release" "$@" >"$work/$name.log" 2>&1 </dev/null || rc=$?
+    timeout -k 5 120 bash "$release" --check-exe "$check_exe" "$@" >"$work/$name.log" 2>&1 </dev/null || rc=$?
     echo "--- release.sh $name: exit $rc"
     sed 's/^/    /' "$work/$name.log"
 }
@@ -168,19 +171,20 @@ Sign with scripts/release.sh.
 EOF
 printf '# Notes\n\n## Building\n\nNothing for vendors yet.\n' >no-guide.md
 
-# check_package <folder> <zip>: the three files, checksums, guide and zip.
+# check_package <folder> <zip>: the four files, checksums, guide and zip.
 check_package() {
     local dir=$1 zip=$2 n
-    check "$dir holds exactly SHA256SUMS, VENDOR-GUIDE.md, setup.exe" \
-        equal "$(cd "$dir" && LC_ALL=C ls -A | tr '\n' ' ')" "SHA256SUMS VENDOR-GUIDE.md setup.exe "
-    check "SHA256SUMS has one line, for setup.exe" \
-        equal "$(sed 's/^[0-9a-f]\{64\}  //' "$dir/SHA256SUMS")" "setup.exe"
-    check "SHA256SUMS matches setup.exe" bash -c "cd '$dir' && sha256sum --quiet -c SHA256SUMS"
+    check "$dir holds exactly SHA256SUMS, VENDOR-GUIDE.md, setup-check.exe, setup.exe" \
+        equal "$(cd "$dir" && LC_ALL=C ls -A | tr '\n' ' ')" "SHA256SUMS VENDOR-GUIDE.md setup-check.exe setup.exe "
+    check "SHA256SUMS has two lines, for setup-check.exe and setup.exe" \
+        equal "$(sed 's/^[0-9a-f]\{64\}  //' "$dir/SHA256SUMS" | tr '\n' ' ')" "setup-check.exe setup.exe "
+    check "SHA256SUMS matches both programs" bash -c "cd '$dir' && sha256sum --quiet -c SHA256SUMS"
+    check "setup-check.exe is the build's, byte for byte" cmp -s "$dir/setup-check.exe" "$check_exe"
     check "VENDOR-GUIDE.md is the README section, exactly" cmp -s "$dir/VENDOR-GUIDE.md" expected-guide.md
     check "the zip tests good" unzip -tqq "$zip"
-    check "the zip lists the three files" \
-        equal "$(unzip -Z1 "$zip" | tr '\n' ' ')" "SHA256SUMS VENDOR-GUIDE.md setup.exe "
-    for n in SHA256SUMS VENDOR-GUIDE.md setup.exe; do
+    check "the zip lists the four files" \
+        equal "$(unzip -Z1 "$zip" | tr '\n' ' ')" "SHA256SUMS VENDOR-GUIDE.md setup-check.exe setup.exe "
+    for n in SHA256SUMS VENDOR-GUIDE.md setup-check.exe setup.exe; do
         check "the zip's $n is the folder's" cmp -s <(unzip -p "$zip" "$n") "$dir/$n"
     done
     check "the zip's entries are dated SOURCE_DATE_EPOCH" \

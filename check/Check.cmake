@@ -1,0 +1,29 @@
+# setup-check: the vendor's check of a setup folder, built from setup.exe's
+# own discovery and command-line code. Natively it reaches the folder through
+# the POSIX seam; the Windows trees build setup-check.exe, a console program
+# over the Windows seam. Included from the top-level CMakeLists.txt.
+set(CHECK_DIR ${CMAKE_SOURCE_DIR}/check)
+set(CHECK_SOURCES ${CHECK_DIR}/Check.cpp ${CHECK_DIR}/Output.cpp ${CHECK_DIR}/Text.cpp)
+
+if(WIN32)
+  add_executable(setup-check ${CHECK_DIR}/Main.cpp ${CHECK_SOURCES} ${CHECK_DIR}/Host_win32.cpp
+    ${PORTABLE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/Win32System_win32.cpp)
+  target_include_directories(setup-check PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(setup-check PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  # No build paths or time stamps: the release carries it beside setup.exe.
+  target_compile_options(setup-check PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${WARNINGS} -Werror -Os
+    -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
+  target_link_options(setup-check PRIVATE -static -s -Wl,--no-insert-timestamp)
+  target_link_libraries(setup-check PRIVATE user32 advapi32 shlwapi kernel32)
+else()
+  add_library(setup_check_logic STATIC ${CHECK_SOURCES} ${CHECK_DIR}/Host_posix.cpp ${POSIX_SOURCES})
+  target_link_libraries(setup_check_logic PUBLIC setup_logic)
+  target_compile_options(setup_check_logic PRIVATE ${WARNINGS} -Werror)
+  add_executable(setup-check ${CHECK_DIR}/Main.cpp)
+  target_link_libraries(setup-check PRIVATE setup_check_logic)
+  target_compile_options(setup-check PRIVATE ${WARNINGS} -Werror)
+endif()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/check/Check.cmake)
+  include(${CMAKE_SOURCE_DIR}/tests/check/Check.cmake)
+endif()

@@ -1,0 +1,157 @@
+// setup-check on Windows (and under Wine): the folder through the same
+// Windows seam as setup.exe, so its rows are the ones setup.exe shows. Names
+// and arguments are in the ANSI code page; the report is UTF-8.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "check/Host.h"
+#include "platform/Win32System.h"
+
+namespace check {
+
+const char kPathSeparator = '\\';
+
+namespace {
+
+std::wstring Widen(UINT codePage, DWORD flags, const std::string& text, bool& ok) {
+    ok = true;
+    if (text.empty()) return std::wstring();
+    const int size = static_cast<int>(text.size());
+    int n = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
+    if (n <= 0 && flags != 0) {
+        ok = false;
+        flags = 0;
+        n = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    }
+    if (n <= 0) {
+        ok = false;
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), size, &wide[0], n);
+    return wide;
+}
+
+// UTF-16 in a code page; usedDefault tells whether a character had no place.
+std::string Narrow(UINT codePage, const std::wstring& wide, bool* usedDefault) {
+    if (wide.empty()) return std::string();
+    // Without best fit: a character the code page lacks must show as lost.
+    const bool strict = codePage != CP_UTF8 && codePage != CP_UTF7 && usedDefault;
+    const DWORD flags = strict ? WC_NO_BEST_FIT_CHARS : 0;
+    BOOL used = FALSE;
+    BOOL* usedPtr = strict ? &used : nullptr;
+    const int size = static_cast<int>(wide.size());
+    const int n = WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, nullptr, usedPtr);
+    if (n <= 0) {
+        if (usedDefault) *usedDefault = true;
+        return std::string();
+    }
+    std::string text(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(codePage, flags, wide.data(), size, &text[0], n, nullptr, usedPtr);
+    if (usedDefault) *usedDefault = used != FALSE;
+    return text;
+}
+
+class WindowsCodePage final : public CodePage {
+public:
+    explicit WindowsCodePage(UINT codePage) : codePage_(codePage) {}
+
+    Fit FromLocal(const std::string& local, std::string& converted) override {
+        bool valid = true, lost = false;
+        const std::wstring wide = Widen(CP_ACP, MB_ERR_INVALID_CHARS, local, valid);
+        converted = codePage_ == GetACP() && valid ? local : Narrow(codePage_, wide, &lost);
+        // A '?' cannot be part of a Windows name: the ANSI calls put it
+        // where a character has no place in the ANSI code page.
+        if (!valid) return Fit::NotValid;
+        return lost || local.find('?') != std::string::npos ? Fit::CannotShow : Fit::Exact;
+    }
+    bool ToUtf8(const std::string& bytes, std::string& utf8) override {
+        bool valid = true;
+        utf8 = Narrow(CP_UTF8, Widen(codePage_, MB_ERR_INVALID_CHARS, bytes, valid), nullptr);
+        return valid;
+    }
+    std::string LocalToUtf8(const std::string& local) override {
+        bool valid = true;
+        return Narrow(CP_UTF8, Widen(CP_ACP, 0, local, valid), nullptr);
+    }
+    bool IsUtf8() const override { return codePage_ == CP_UTF8; }
+
+private:
+    UINT codePage_;
+};
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+class FileBytes final : public ByteSource {
+public:
+    explicit FileBytes(std::FILE* file) : file_(file) {}
+    int Next() override { return std::getc(file_.get()); }
+
+private:
+    std::unique_ptr<std::FILE, FileCloser> file_;
+};
+
+class WindowsHost final : public Host {
+public:
+    explicit WindowsHost(UINT codePage) : system_(GetModuleHandleA(nullptr)), text_(codePage) {}
+    platform::System& System() override { return system_; }
+    CodePage& Text() override { return text_; }
+    std::unique_ptr<ByteSource> OpenBytes(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return nullptr;
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        if (!file) return nullptr;
+        return std::unique_ptr<ByteSource>(new FileBytes(file));
+    }
+    std::string OrderNote() override {
+        return "within each kind, files are taken in the order this system's folder search "
+               "gives for this folder, as setup.exe takes them here; another file system (a "
+               "FAT drive lists files in the order they were copied) may differ";
+    }
+
+private:
+    platform::Win32System system_;
+    WindowsCodePage text_;
+};
+
+}  // namespace
+
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::unique_ptr<CodePage> MakeCodePage(unsigned codePage, std::string& error) {
+    if (!IsValidCodePage(codePage)) {
+        error = "code page " + std::to_string(codePage) + " is not installed on this system";
+        return nullptr;
+    }
+    return std::unique_ptr<CodePage>(new WindowsCodePage(codePage));
+}
+
+std::unique_ptr<Host> MakeHost(unsigned codePage, std::string& error) {
+    if (!MakeCodePage(codePage, error)) return nullptr;
+    return std::unique_ptr<Host>(new WindowsHost(codePage));
+}
+
+void WriteText(bool toError, const std::string& utf8) {
+    HANDLE handle = GetStdHandle(toError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (handle != INVALID_HANDLE_VALUE && handle && GetConsoleMode(handle, &mode)) {
+        // A console shows UTF-16 whatever its code page.
+        bool valid = true;
+        const std::wstring wide = Widen(CP_UTF8, 0, utf8, valid);
+        DWORD written = 0;
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    std::FILE* stream = toError ? stderr : stdout;
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+    std::fflush(stream);
+}
+
+}  // namespace check

@@ -1,0 +1,209 @@
+#include "check/Output.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "check/Host.h"
+#include "check/Text.h"
+
+namespace check {
+
+namespace {
+
+const char kUsage[] =
+    "usage: setup-check [options] FOLDER\n"
+    "Shows what setup.exe would list and hand over from FOLDER, and what in it is\n"
+    "probably a mistake. Exit status: 0 no error, 1 errors found, 2 bad usage.\n"
+    "  --at PATH             where the end user will have the folder (default D:\\)\n"
+    "  --ce-manager PATH     the CE Application Manager's path (default\n"
+    "                        C:\\Program Files\\Microsoft ActiveSync\\CEAppMgr.exe)\n"
+    "  --palm-command TEXT   the command registered for .prc files (default\n"
+    "                        \"C:\\Program Files\\Palm Desktop\\Install Tool.exe\" \"%1\")\n"
+    "  --codepage N          the end user's ANSI code page (default 1252)\n"
+    "  --json                one JSON object instead of text\n";
+
+// Control characters as escapes, so that a row text stays on its line.
+std::string Plain(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (u < 0x20 || u == 0x7F)
+            out += EscapedByte(u);
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string Json(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (u < 0x20 || u == 0x7F) {
+                char buffer[8];
+                std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
+                out += buffer;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+const char* Name(Severity severity) { return severity == Severity::Error ? "error" : "warning"; }
+
+std::string Where(const std::string& file, int line) {
+    std::string out = file;
+    if (line > 0) out += (out.empty() ? "line " : ", line ") + std::to_string(line);
+    return out;
+}
+
+std::string Thousands(std::size_t n) {
+    std::string digits = std::to_string(n), out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string FormatText(const Report& report, const std::string& folder) {
+    std::string out = "Folder " + Plain(folder) + "\n";
+    for (const std::string& note : report.notes) out += "Note: " + Plain(note) + "\n";
+    out += "\nRows setup.exe lists (" + std::to_string(report.rows.size()) + "), all checked:\n";
+    for (std::size_t i = 0; i < report.rows.size(); ++i) {
+        const Row& row = report.rows[i];
+        char number[16];
+        std::snprintf(number, sizeof number, "%4u  ", static_cast<unsigned>(i + 1));
+        out += number + Plain(row.text) + "    (" + Plain(Where(row.file, row.line)) + ")\n";
+    }
+    out += "\nCommand lines Install builds with every row checked, the folder at " +
+           Plain(report.at) + ":\n";
+    if (report.commandLines.empty()) out += "  none: nothing to hand over\n";
+    for (const CommandLine& c : report.commandLines) {
+        out += std::string("  ") +
+               (c.tool == "ce" ? "CE Application Manager" : "Palm install tool") + ", " +
+               Thousands(c.length) + " of at most " + Thousands(platform::kMaxCommandLine) +
+               " characters" + (c.fits ? "" : " (TOO LONG)") +
+               ":\n    " + Plain(c.line) + "\n";
+    }
+    const int errors = report.Count(Severity::Error), warnings = report.Count(Severity::Warning);
+    out += "\nFindings: " + std::to_string(errors) + " error(s), " + std::to_string(warnings) +
+           " warning(s)\n";
+    for (const Finding& f : report.findings) {
+        const std::string where = Where(f.file, f.line);
+        out += std::string("  ") + Name(f.severity) + " " + f.code + ": " +
+               (where.empty() ? "" : Plain(where) + ": ") + Plain(f.reason) + "\n";
+    }
+    return out;
+}
+
+std::string FormatJson(const Report& report, const std::string& folder, unsigned codePage) {
+    std::string out = "{\n  \"folder\": " + Json(folder) + ",\n  \"at\": " + Json(report.at) +
+                      ",\n  \"codePage\": " + std::to_string(codePage) + ",\n  \"rows\": [";
+    for (std::size_t i = 0; i < report.rows.size(); ++i) {
+        const Row& row = report.rows[i];
+        out += std::string(i ? "," : "") + "\n    {\"text\": " + Json(row.text) +
+               ", \"file\": " + Json(row.file) +
+               (row.line > 0 ? ", \"line\": " + std::to_string(row.line) : std::string()) + "}";
+    }
+    out += "\n  ],\n  \"commandLines\": [";
+    for (std::size_t i = 0; i < report.commandLines.size(); ++i) {
+        const CommandLine& c = report.commandLines[i];
+        out += std::string(i ? "," : "") + "\n    {\"tool\": " + Json(c.tool) +
+               ", \"executable\": " + Json(c.executable) + ", \"line\": " + Json(c.line) +
+               ", \"length\": " + std::to_string(c.length) +
+               ", \"limit\": " + std::to_string(platform::kMaxCommandLine) +
+               ", \"fits\": " + (c.fits ? "true" : "false") + "}";
+    }
+    out += "\n  ],\n  \"findings\": [";
+    for (std::size_t i = 0; i < report.findings.size(); ++i) {
+        const Finding& f = report.findings[i];
+        out += std::string(i ? "," : "") + "\n    {\"severity\": \"" + Name(f.severity) +
+               "\", \"code\": " + Json(f.code) + ", \"file\": " + Json(f.file) +
+               (f.line > 0 ? ", \"line\": " + std::to_string(f.line) : std::string()) +
+               ", \"reason\": " + Json(f.reason) + "}";
+    }
+    out += "\n  ],\n  \"notes\": [";
+    for (std::size_t i = 0; i < report.notes.size(); ++i)
+        out += std::string(i ? ", " : "") + Json(report.notes[i]);
+    out += "],\n  \"errors\": " + std::to_string(report.Count(Severity::Error)) +
+           ",\n  \"warnings\": " + std::to_string(report.Count(Severity::Warning)) + "\n}\n";
+    return out;
+}
+
+int RunCheck(int argc, const char* const* argv, std::string& out, std::string& err) {
+    Request request;
+    bool json = false;
+    unsigned codePage = 1252;
+    std::string folder;
+    auto bad = [&](const std::string& message) {
+        err += "setup-check: " + message + "\n" + kUsage;
+        return 2;
+    };
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool takesValue = arg == "--at" || arg == "--ce-manager" ||
+                                arg == "--palm-command" || arg == "--codepage";
+        if (takesValue && i + 1 >= argc) return bad(arg + " needs a value");
+        if (arg == "--help" || arg == "-h") {
+            out += kUsage;
+            return 0;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "--at") {
+            request.at = argv[++i];
+        } else if (arg == "--ce-manager") {
+            request.ceManager = argv[++i];
+        } else if (arg == "--palm-command") {
+            request.palmCommand = argv[++i];
+        } else if (arg == "--codepage") {
+            const char* value = argv[++i];
+            char* end = nullptr;
+            const unsigned long n = std::strtoul(value, &end, 10);
+            if (!*value || *end || n == 0 || n > 65535) return bad("not a code page: " + std::string(value));
+            codePage = static_cast<unsigned>(n);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return bad("unknown option " + arg);
+        } else if (!folder.empty()) {
+            return bad("one folder only (" + folder + ", " + arg + ")");
+        } else if (arg.empty()) {
+            return bad("the folder's name is empty");
+        } else {
+            folder = arg;
+        }
+    }
+    if (folder.empty()) return bad("no folder given");
+    if (!IsFolder(folder)) return bad("no such folder: " + folder);
+    if (request.at.empty()) return bad("--at needs a path");
+    std::string reason;
+    std::unique_ptr<Host> host = MakeHost(codePage, reason);
+    if (!host) return bad(reason);
+
+    const char last = folder.back();
+    request.folder = folder;
+    if (last != kPathSeparator && last != '/') request.folder += kPathSeparator;
+    const Report report = CheckFolder(*host, request);
+    const std::string shown = host->Text().LocalToUtf8(request.folder);
+    out += json ? FormatJson(report, shown, codePage) : FormatText(report, shown);
+    return report.Count(Severity::Error) > 0 ? 1 : 0;
+}
+
+}  // namespace check

@@ -1,0 +1,21 @@
+// UTF-8 helpers for the report of setup-check.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace check {
+
+// Length of the UTF-8 character that starts at byte i; 0 when the bytes
+// there are not one (overlong, surrogate, cut short, out of range).
+std::size_t Utf8CharLength(const std::string& text, std::size_t i);
+
+bool IsValidUtf8(const std::string& text);
+
+// The byte as the four characters \xNN.
+std::string EscapedByte(unsigned char byte);
+
+// UTF-8 text with each byte that is not part of a character as \xNN.
+std::string EscapeInvalidUtf8(const std::string& text);
+
+}  // namespace check

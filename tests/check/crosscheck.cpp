@@ -1,0 +1,262 @@
+// setup-check.exe against setup.exe, under Wine: for the same sample folders
+// the rows setup-check prints are exactly the rows setup.exe shows, and the
+// command lines it prints (given the stand-ins' path, the test association
+// and the folder's real short path) are exactly what the stand-ins receive.
+//
+//   crosscheck.exe --setup <setup.exe> --check <setup-check.exe> --tools <dir>
+//                  [--work <dir>]
+//
+// The last line printed is "N passed, M failed"; the exit code is 0 only
+// when nothing failed.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "e2e/harness.h"
+
+namespace {
+
+constexpr DWORD kWait = 10000;
+const char kProgId[] = "QuillmereCheck.PalmInstall";
+
+using Files = std::vector<std::pair<std::string, std::string>>;
+
+// The README's sample CD, as tests/e2e/demo.cpp lays it out.
+const Files kSample = {
+    {"Street Maps.ini",
+     "[CEAppManager]\r\nVersion = 1.0\r\nComponent = Maps\r\n"
+     "Description = Street Maps for Windows CE\r\n"
+     "Description = Street Maps (large screens)\r\n"},
+    {"Maps.prc", "Palm application"},
+    {"Route Planner.prc", "Palm application"},
+    {"QM_Streets.pdb", "Palm database"},
+    {"QM_Places.pdb", "Palm database"},
+    {"readme.txt", "Run setup.exe to install the handheld software.\r\n"},
+    {"notes.prcx", "not a component"},
+};
+
+// A folder of mistakes (names and texts in code page 1252); each gives a
+// finding, named where the folder is checked.
+const Files kMistakes = {
+    {"Alpha.ini", "Description = Alpha Suite\r\nDescription = Gr\xF6\xDF" "e \xDC" "bersicht\r\n"
+                  "Description = " + std::string(300, 'x') + "\r\n"
+                  "Description\r\nDescription = Never read\r\n"},
+    {"Beta Tools.ini", "Description = Beta\rTools\nDescription = Alpha Suite\n"
+                       "Description = Before\x1A\nDescription = After\n"},
+    {"\xDC" "bersicht.ini", "; settings only\r\n"},
+    {"Kart\xE9.prc", "app"},
+    {"Empty.prc", ""},
+    {"qm_lower.PDB", "db"},
+    {"QM_Stra\xDF" "e.pdb", "db"},
+    {"notes.prcx", "x"},
+    {"QM_old.pdbx", "x"},
+    {"old.inib", "Description = Old\r\n"},
+};
+
+struct Options {
+    std::string setupExe, checkExe, tools, work = "C:\\e2e\\setup-check";
+} g_options;
+
+// One argument as the C runtime splits a command line: quoted, with the
+// backslashes before a quote (or the end) doubled.
+std::string Quote(const std::string& argument) {
+    std::string out = "\"";
+    std::size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, '\\');
+    return out + "\"";
+}
+
+// Runs a console program and gives what it wrote to its standard output.
+bool RunCaptured(const std::string& commandLine, std::string& output, DWORD& exitCode) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process{};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    const bool started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process) != 0;
+    CloseHandle(writeEnd);
+    if (started) {
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
+            output.append(buffer, read);
+        exitCode = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0 &&
+                           GetExitCodeProcess(process.hProcess, &exitCode)
+                       ? exitCode
+                       : STILL_ACTIVE;
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    CloseHandle(readEnd);
+    return started;
+}
+
+// The report's UTF-8 in the ANSI code page, as setup.exe's texts are.
+std::string ToAnsi(const std::string& utf8) {
+    std::vector<wchar_t> wide(utf8.size() + 1);
+    std::vector<char> ansi(2 * utf8.size() + 1);
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                      wide.data(), static_cast<int>(wide.size()));
+    const int m = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, ansi.data(),
+                                      static_cast<int>(ansi.size()), nullptr, nullptr);
+    return std::string(ansi.data(), static_cast<std::size_t>(m > 0 ? m : 0));
+}
+
+// The JSON string that starts at json[i] (a quote); i ends on its closing
+// quote. The report escapes nothing else in these folders.
+std::string ReadJsonString(const std::string& json, std::size_t& i) {
+    std::string out;
+    for (++i; i < json.size() && json[i] != '"'; ++i) {
+        char c = json[i];
+        if (c == '\\' && i + 1 < json.size()) {
+            c = json[++i];
+            c = c == 'r' ? '\r' : c == 'n' ? '\n' : c == 't' ? '\t' : c;
+        }
+        out += c;
+    }
+    return out;
+}
+
+// The string values of key in the objects of the array arrayKey, in order.
+std::vector<std::string> JsonStrings(const std::string& json, const std::string& arrayKey,
+                                     const std::string& key) {
+    std::vector<std::string> values;
+    std::size_t i = json.find("\"" + arrayKey + "\": [");
+    if (i == std::string::npos) return values;
+    i = json.find('[', i);
+    int depth = 0;
+    bool value = false;
+    std::string lastKey;
+    for (; i < json.size(); ++i) {
+        const char c = json[i];
+        if (c == '"') {
+            const std::string s = ReadJsonString(json, i);
+            if (value && lastKey == key) values.push_back(ToAnsi(s));
+            if (!value) lastKey = s;
+            value = false;
+        } else if (c == ':') {
+            value = true;
+        } else if (c == '[' || c == '{') {
+            ++depth;
+        } else if (c == ']' || c == '}') {
+            if (--depth == 0) break;
+        } else if (c != ' ' && c != '\n' && c != '\r') {
+            value = false;
+        }
+    }
+    return values;
+}
+
+// The command lines the stand-ins recorded, in launch order.
+std::vector<std::string> Launches(const std::string& log) {
+    std::vector<std::string> lines;
+    for (const std::string& entry : SplitLines(ReadTextFile(log))) {
+        const std::size_t tab = entry.find('\t');
+        lines.push_back(tab == std::string::npos ? entry : entry.substr(tab + 1));
+    }
+    return lines;
+}
+
+// folders: subfolders to make beside the files.
+void CrossCheck(const char* what, const std::string& root, const Files& files,
+                const std::vector<std::string>& folders, const std::vector<const char*>& codes) {
+    trace("folder: %s", what);
+    ok(RemoveTree(root), "%s: old files removed", what);
+    const std::string dir = root + "\\Sample CD\\";
+    bool made = MakeDirectories(root + "\\Sample CD") && CopyInto(g_options.setupExe, dir + "setup.exe");
+    for (const auto& f : files) made = WriteTextFile(dir + f.first, f.second) && made;
+    for (const std::string& f : folders) made = MakeDirectories(dir + f) && made;
+    const std::string shortDir = ShortPath(dir);
+    const std::string ceExe = root + "\\Program Files\\Mobile Sync\\CEAppMgr.exe";
+    const std::string palmExe = root + "\\Palm Desktop\\Install Tool.exe";
+    const std::string palmCommand = "\"" + palmExe + "\" \"%1\"";
+    const std::string log = root + "\\launches.log";
+    made = CopyInto(g_options.tools + "\\CEAppMgr.exe", ceExe) &&
+           CopyInto(g_options.tools + "\\PalmInstall.exe", palmExe) && SetCeAppManagerPath(ceExe) &&
+           RemovePrcAssociation(kProgId) && SetPrcAssociation(kProgId, palmCommand) && made;
+    if (!ok(made && !shortDir.empty(), "%s: folder, tools and registry set up (short form %s)",
+            what, shortDir.c_str()))
+        return;
+    SetEnvironmentVariableA("STANDIN_LOG", log.c_str());
+
+    // setup.exe: its rows, then Install with every row checked.
+    SetupRun run;
+    std::vector<std::string> shown;
+    if (ok(run.Start(dir + "setup.exe") && run.WaitForDialog(kWait), "%s: setup.exe's dialog", what)) {
+        shown = Texts(run.Rows());
+        Click(run.install);
+        const MessageBoxView box = WaitForMessageBox(run.Pid(), run.dialog, 30000);
+        ok(box.text == "Setup complete.", "%s: Install ends with %s", what, Show(box.text).c_str());
+        if (box.hwnd) CloseMessageBox(box, kWait);
+        const DWORD code = run.WaitExit(kWait);
+        ok(code == 1, "%s: setup.exe exit code %s", what, ExitText(code).c_str());
+    }
+    const std::vector<std::string> launched = Launches(log);
+
+    // setup-check.exe on the same folder.
+    std::string json;
+    DWORD status = STILL_ACTIVE;
+    const std::string command = Quote(g_options.checkExe) + " --json --at " + Quote(shortDir) +
+                                " --ce-manager " + Quote(ceExe) + " --palm-command " +
+                                Quote(palmCommand) + " " + Quote(dir);
+    if (!ok(RunCaptured(command, json, status), "%s: setup-check.exe started", what)) return;
+    ok(status == 0, "%s: setup-check.exe exit code %s", what, ExitText(status).c_str());
+    const std::vector<std::string> rows = JsonStrings(json, "rows", "text");
+    const std::vector<std::string> lines = JsonStrings(json, "commandLines", "line");
+    ok(!shown.empty() && rows == shown, "%s: setup-check's rows %s, setup.exe's %s", what,
+       Join(rows, ", ").c_str(), Join(shown, ", ").c_str());
+    ok(launched.size() == 2 && lines == launched,
+       "%s: setup-check's command lines %s, the stand-ins received %s", what,
+       Join(lines, ", ").c_str(), Join(launched, ", ").c_str());
+    const std::vector<std::string> found = JsonStrings(json, "findings", "code");
+    for (const char* code : codes) {
+        bool present = false;
+        for (const std::string& f : found) present = present || f == code;
+        ok(present, "%s: finding %s among %s", what, code, Join(found, ", ").c_str());
+    }
+    if (FailedCount() > 0) trace("setup-check's report:\n%s", json.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!ReadPathOptions(argc, argv, 1,
+                         {{"setup", &g_options.setupExe},
+                          {"check", &g_options.checkExe},
+                          {"tools", &g_options.tools},
+                          {"work", &g_options.work}}) ||
+        g_options.setupExe.empty() || g_options.checkExe.empty() || g_options.tools.empty()) {
+        std::printf("usage: crosscheck --setup <setup.exe> --check <setup-check.exe> --tools <dir> "
+                    "[--work <dir>]\n");
+        return 2;
+    }
+    const DWORD start = GetTickCount();
+    CrossCheck("sample CD", g_options.work + "\\sample", kSample, {}, {"alias-match"});
+    CrossCheck("mistakes", g_options.work + "\\mistakes", kMistakes, {"x.prc"},
+               {"duplicate-row", "line-split", "description-ends-early", "lone-cr", "ctrl-z",
+                "description-no-rows", "empty-file", "alias-match", "folder-match", "order-fs"});
+    std::printf("setup-check cross-check: %lu ms\n", GetTickCount() - start);
+    std::printf("%d passed, %d failed\n", PassedCount(), FailedCount());
+    return FailedCount() ? 1 : 0;
+}
