@@ -22,25 +22,9 @@ namespace {
 constexpr DWORD kWait = 10000;
 const char kProgId[] = "QuillmereCheck.PalmInstall";
 
-using Files = std::vector<std::pair<std::string, std::string>>;
-
-// The README's sample CD, as tests/e2e/demo.cpp lays it out.
-const Files kSample = {
-    {"Street Maps.ini",
-     "[CEAppManager]\r\nVersion = 1.0\r\nComponent = Maps\r\n"
-     "Description = Street Maps for Windows CE\r\n"
-     "Description = Street Maps (large screens)\r\n"},
-    {"Maps.prc", "Palm application"},
-    {"Route Planner.prc", "Palm application"},
-    {"QM_Streets.pdb", "Palm database"},
-    {"QM_Places.pdb", "Palm database"},
-    {"readme.txt", "Run setup.exe to install the handheld software.\r\n"},
-    {"notes.prcx", "not a component"},
-};
-
 // A folder of mistakes (names and texts in code page 1252); each gives a
 // finding, named where the folder is checked.
-const Files kMistakes = {
+const FileList kMistakes = {
     {"Alpha.ini", "Description = Alpha Suite\r\nDescription = Gr\xF6\xDF" "e \xDC" "bersicht\r\n"
                   "Description = " + std::string(300, 'x') + "\r\n"
                   "Description\r\nDescription = Never read\r\n"},
@@ -179,7 +163,7 @@ std::vector<std::string> Launches(const std::string& log) {
 }
 
 // folders: subfolders to make beside the files.
-void CrossCheck(const char* what, const std::string& root, const Files& files,
+void CrossCheck(const char* what, const std::string& root, const FileList& files,
                 const std::vector<std::string>& folders, const std::vector<const char*>& codes) {
     trace("folder: %s", what);
     ok(RemoveTree(root), "%s: old files removed", what);
@@ -252,7 +236,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const DWORD start = GetTickCount();
-    CrossCheck("sample CD", g_options.work + "\\sample", kSample, {}, {"alias-match"});
+    CrossCheck("sample CD", g_options.work + "\\sample", kSampleCd, {}, {"alias-match"});
     CrossCheck("mistakes", g_options.work + "\\mistakes", kMistakes, {"x.prc"},
                {"duplicate-row", "line-split", "description-ends-early", "lone-cr", "ctrl-z",
                 "description-no-rows", "empty-file", "alias-match", "folder-match", "order-fs"});

@@ -47,23 +47,6 @@ Options g_options;
 // components, two Palm applications, two of the product's databases, and two
 // files that are not components (notes.prcx matches "*.prc" through its 8.3
 // alias, so it also shows that the program looks at the long name).
-struct SampleFile {
-    const char* name;
-    const char* bytes;
-};
-const SampleFile kSample[] = {
-    {"Street Maps.ini",
-     "[CEAppManager]\r\nVersion = 1.0\r\nComponent = Maps\r\n"
-     "Description = Street Maps for Windows CE\r\n"
-     "Description = Street Maps (large screens)\r\n"},
-    {"Maps.prc", "Palm application"},
-    {"Route Planner.prc", "Palm application"},
-    {"QM_Streets.pdb", "Palm database"},
-    {"QM_Places.pdb", "Palm database"},
-    {"readme.txt", "Run setup.exe to install the handheld software.\r\n"},
-    {"notes.prcx", "not a component"},
-};
-
 // The rows the sample gives: the description lines in their order, then the
 // applications, then the databases (each kind in the folder search's order).
 const char* const kDescriptionRows[] = {"Street Maps for Windows CE",
@@ -105,8 +88,9 @@ bool Prepare(Demo& d) {
                    d.folder.c_str()) &&
                 ok(CopyInto(g_options.setupExe, d.setupCopy), "setup.exe copied to %s",
                    d.setupCopy.c_str());
-    for (const SampleFile& f : kSample)
-        done = ok(WriteTextFile(d.folder + f.name, f.bytes), "%s written", f.name) && done;
+    for (const auto& f : kSampleCd)
+        done = ok(WriteTextFile(d.folder + f.first, f.second), "%s written", f.first.c_str()) &&
+               done;
     d.shortDir = ShortPath(d.folder);
     done = ok(!d.shortDir.empty(), "short form of %s: %s", d.folder.c_str(), d.shortDir.c_str()) &&
            done;
@@ -128,7 +112,7 @@ bool Prepare(Demo& d) {
     SetEnvironmentVariableA("STANDIN_WAIT_FOR", nullptr);
     SetEnvironmentVariableA("STANDIN_EXIT", nullptr);
     std::printf("setup folder %s\n", d.folder.c_str());
-    for (const SampleFile& f : kSample) std::printf("  %s\n", f.name);
+    for (const auto& f : kSampleCd) std::printf("  %s\n", f.first.c_str());
     std::fflush(stdout);
     return done;
 }

@@ -847,3 +847,16 @@ bool ReadPathOptions(int argc, char** argv, int first,
     }
     return true;
 }
+
+const FileList kSampleCd = {
+    {"Street Maps.ini",
+     "[CEAppManager]\r\nVersion = 1.0\r\nComponent = Maps\r\n"
+     "Description = Street Maps for Windows CE\r\n"
+     "Description = Street Maps (large screens)\r\n"},
+    {"Maps.prc", "Palm application"},
+    {"Route Planner.prc", "Palm application"},
+    {"QM_Streets.pdb", "Palm database"},
+    {"QM_Places.pdb", "Palm database"},
+    {"readme.txt", "Run setup.exe to install the handheld software.\r\n"},
+    {"notes.prcx", "not a component"},
+};

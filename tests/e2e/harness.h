@@ -133,6 +133,11 @@ private:
 constexpr UINT kUnchecked = 0x1000;
 constexpr UINT kChecked = 0x2000;
 
+// Files by name and contents.
+using FileList = std::vector<std::pair<std::string, std::string>>;
+// The README's sample CD, as the demo lays it out.
+extern const FileList kSampleCd;
+
 struct Row {
     std::string text;
     UINT checkState;  // state & LVIS_STATEIMAGEMASK
