@@ -276,7 +276,8 @@ t_wine=$(date +%s%N)
 # here; without it, ask now.
 no32=
 if [ -n "$driver" ] && [ -n "${WINE_TEST_ROOT:-}" ]; then
-    [ -s "$WINE_TEST_ROOT/wine-state/skipped" ] && no32=$(cat "$WINE_TEST_ROOT/wine-state/skipped")
+    # The session's own environment says where it left its reason.
+    no32=$(. "$src/tests/wine/wine-env.sh" && [ -s "$WINE_TEST_SKIP" ] && cat "$WINE_TEST_SKIP")
 else
     probe=${WINE32_PROBE:-$(bash "$src/tests/wine/probe-32bit.sh")}
     [[ $probe == yes* ]] || no32="the 32-bit Wine cannot run here: ${probe#no: }"
