@@ -18,28 +18,24 @@ bool EqualNoCase(const char* a, const char* b, std::size_t n) {
     return true;
 }
 
-// The value of a Description line, or false. stop is set when the line has
-// the key but no "=", which ends the file.
-bool ParseDescriptionLine(const char* line, std::string& value, bool& stop) {
+}  // namespace
+
+DescriptionLine ParseDescriptionLine(const char* line, std::string& value) {
     const char* p = line;
     while (IsBlank(static_cast<unsigned char>(*p))) ++p;
     static const char kKey[] = "Description";
     const std::size_t keyLength = sizeof kKey - 1;
-    if (std::strlen(p) < keyLength || !EqualNoCase(p, kKey, keyLength)) return false;
+    if (std::strlen(p) < keyLength || !EqualNoCase(p, kKey, keyLength)) return DescriptionLine::Other;
     p += keyLength;
     while (IsBlank(static_cast<unsigned char>(*p))) ++p;
-    if (*p != '=') {
-        stop = true;
-        return false;
-    }
+    // The key without "=" ends the file.
+    if (*p != '=') return DescriptionLine::End;
     ++p;
     while (IsBlank(static_cast<unsigned char>(*p))) ++p;
     const char* end = std::strchr(p, '\n');
     value.assign(p, end ? static_cast<std::size_t>(end - p) : std::strlen(p));
-    return true;
+    return DescriptionLine::Value;
 }
-
-}  // namespace
 
 const ComponentPattern kComponentPatterns[3] = {{"", ".ini"}, {"", ".prc"}, {"QM_", ".pdb"}};
 
@@ -110,22 +106,23 @@ bool GetSetupDirectory(platform::System& system, std::string& directory) {
 
 std::vector<std::string> ReadDescriptionLines(platform::System& system, const std::string& path,
                                               DescriptionListener* listener) {
-    std::vector<std::string> values;
     std::unique_ptr<platform::TextFile> file = system.OpenText(path);
     if (listener) listener->Opened(path, file != nullptr);
-    if (!file) return values;
+    if (!file) return {};
+    return ReadDescriptionText(*file, listener);
+}
+
+std::vector<std::string> ReadDescriptionText(platform::TextFile& file,
+                                             DescriptionListener* listener) {
+    std::vector<std::string> values;
     char line[kLineBuffer];
-    while (file->ReadLine(line, kLineBuffer)) {
+    while (file.ReadLine(line, kLineBuffer)) {
         line[kLineBuffer - 1] = '\0';
         std::string value;
-        bool stop = false;
-        const bool found = ParseDescriptionLine(line, value, stop);
-        if (listener)
-            listener->Piece(line, found  ? DescriptionLine::Value
-                                  : stop ? DescriptionLine::End
-                                         : DescriptionLine::Other);
-        if (found) values.push_back(std::move(value));
-        if (stop) break;
+        const DescriptionLine kind = ParseDescriptionLine(line, value);
+        if (listener) listener->Piece(line, kind);
+        if (kind == DescriptionLine::Value) values.push_back(std::move(value));
+        if (kind == DescriptionLine::End) break;
     }
     return values;
 }

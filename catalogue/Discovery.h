@@ -47,10 +47,17 @@ extern const ComponentPattern kComponentPatterns[3];
 // False (and an empty text) when it cannot be derived.
 bool GetSetupDirectory(platform::System& system, std::string& directory);
 
+// What one line (a piece of at most 255 bytes) does to the reading; value
+// takes the row text of a Description line.
+DescriptionLine ParseDescriptionLine(const char* line, std::string& value);
+
 // The Description values of one description file, in line order; none when
 // the file cannot be opened.
 std::vector<std::string> ReadDescriptionLines(platform::System& system, const std::string& path,
                                               DescriptionListener* listener = nullptr);
+// The same from a file already open (the listener hears no Opened).
+std::vector<std::string> ReadDescriptionText(platform::TextFile& file,
+                                             DescriptionListener* listener = nullptr);
 
 // Appends every component and inserts its checked row; returns the widest
 // row text in pixels.

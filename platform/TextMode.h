@@ -3,6 +3,10 @@
 // For seams and fakes that start from raw bytes.
 #pragma once
 
+#include <string>
+
+#include "platform/Platform.h"
+
 namespace platform {
 
 class TextModeReader {
@@ -55,6 +59,22 @@ private:
     int raw_ = kNone;        // a byte read ahead after a CR
     int converted_ = kNone;  // the next byte as text mode gives it
     bool ended_ = false;
+};
+
+// A file's raw bytes, held in memory, read as text mode reads them.
+class TextModeString final : public TextFile {
+public:
+    explicit TextModeString(std::string raw) : raw_(std::move(raw)) {}
+    bool ReadLine(char* buffer, int size) override {
+        return reader_.ReadLine(
+            [this] { return pos_ < raw_.size() ? static_cast<unsigned char>(raw_[pos_++]) : -1; },
+            buffer, size);
+    }
+
+private:
+    std::string raw_;
+    std::size_t pos_ = 0;
+    TextModeReader reader_;
 };
 
 }  // namespace platform

@@ -44,18 +44,7 @@ public:
 };
 
 // fgets over the content as the C runtime's text mode delivers it.
-class FakeTextFile : public platform::TextFile {
-public:
-    explicit FakeTextFile(const std::string& raw) : raw_(raw) {}
-    bool ReadLine(char* buffer, int size) override {
-        return reader_.ReadLine(
-            [this] { return pos_ < raw_.size() ? static_cast<unsigned char>(raw_[pos_++]) : -1; },
-            buffer, size);
-    }
-    std::string raw_;
-    std::size_t pos_ = 0;
-    platform::TextModeReader reader_;
-};
+using FakeTextFile = platform::TextModeString;
 
 struct MessageBoxCall { platform::WindowHandle owner; std::string text, caption; uint32_t flags; };
 
