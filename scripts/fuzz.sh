@@ -17,7 +17,8 @@ while [ $# -gt 0 ]; do
     *) echo "usage: $0 [--seconds N] [--target NAME]..." >&2; exit 2 ;;
   esac
 done
-[ ${#targets[@]} -gt 0 ] || targets=(description_reader palm_template version_block)
+[ ${#targets[@]} -gt 0 ] || targets=(description_reader palm_template version_block palm_database
+                                     cabinet_header ce_description)
 
 cxx=${FUZZ_CXX:-clang++}
 flags=(-std=c++17 -g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined
@@ -33,10 +34,13 @@ for target in "${targets[@]}"; do
     palm_template) sources=(handoff/PalmHandoff.cpp handoff/CeHandoff.cpp shell/MessageText.cpp)
                    max_len=2048 ;;
     version_block) sources=(about/VersionInfo.cpp); max_len=4096 ;;
+    palm_database) sources=(check/PalmDatabase.cpp); max_len=8192 ;;
+    cabinet_header) sources=(check/Cabinet.cpp); max_len=4096 ;;
+    ce_description) sources=(check/IniFile.cpp); max_len=4096 ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
   esac
   binary=$out/$target
-  if [ ! -x "$binary" ] || [ -n "$(find tests/fuzz platform catalogue handoff shell about \
+  if [ ! -x "$binary" ] || [ -n "$(find tests/fuzz platform catalogue handoff shell about check \
         resources/resource.h -newer "$binary" -name '*.[ch]*' -print -quit)" ]; then
     echo "== $target: build"
     # A per-target temporary name: targets may be built side by side.

@@ -23,7 +23,8 @@ if(NOT FUZZ_LIBFUZZER_WORKS)
   return()
 endif()
 
-foreach(target description_reader palm_template version_block)
+foreach(target description_reader palm_template version_block palm_database cabinet_header
+               ce_description)
   add_test(NAME fuzz_${target}
            COMMAND ${CMAKE_COMMAND} -E env FUZZ_CXX=${FUZZ_CLANGXX}
                    bash ${CMAKE_SOURCE_DIR}/scripts/fuzz.sh --seconds 20 --target ${target})

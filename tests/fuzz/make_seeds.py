@@ -7,6 +7,8 @@ same shape is made here. Usage: python3 tests/fuzz/make_seeds.py
 """
 import os
 import struct
+import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -142,3 +144,28 @@ write("version_block", "odd-texts.bin", resource([
     ("ProductName", b"\x82\x00\x2c\x00\x20\x00\x41\x00\x00\x00"),
 ]))
 write("version_block", "short-fixed.bin", resource(REAL_STRINGS[:2], fixed(1, 0)[:48]))
+
+
+# --- palm_database, cabinet_header, ce_description: the sample folders' files
+# (the first input byte of the first two says how the file's size differs)
+sys.path.insert(0, os.path.join(ROOT, "tests", "folders"))
+import make_folders  # noqa: E402
+
+write("palm_database", "application.prc",
+      b"\0" + make_folders.application("Quillmere Maps", b"QMap", b"Maps"))
+write("palm_database", "database.pdb",
+      b"\0" + make_folders.database("Quillmere Streets", b"QMap", [b"Main Street\0", b"Road\0"]))
+write("palm_database", "grown.pdb", b"\x90" + make_folders.database("Grown", b"QMap", [b"x\0"]))
+with tempfile.TemporaryDirectory() as work:
+    cab = open(make_folders.ce_cabinet(work, "maps.cab", "Maps"), "rb").read()
+write("cabinet_header", "gcab.cab", b"\0" + cab)
+write("cabinet_header", "cut.cab", b"\x80" + cab)
+# A set's middle cabinet with a reserved area, as a signed one has.
+write("cabinet_header", "set.cab", b"\x10" + b"MSCF" + struct.pack("<IIIII", 0, 90, 0, 0, 0) +
+      bytes([3, 1]) + struct.pack("<HHHHH", 1, 1, 7, 0x1234, 1) + struct.pack("<HBB", 4, 0, 0) +
+      b"sign" + b"a.cab\0Disk 1\0c.cab\0Disk 3\0")
+write("ce_description", "sample.ini", make_folders.ce_description("Maps", "Street Maps", "a.cab, b.cab"))
+write("ce_description", "two-sections.ini",
+      b"\xef\xbb\xbf[CEAppManager]\nComponent = \"Maps\"\n;c\n[Maps] x\nDescription=a\n[Routes]\n"
+      b"Description = 'b'\nCabFiles=\n[]\n[unclosed\n")
+write("ce_description", "utf16.ini", b"\xff\xfe" + "[CEAppManager]\r\nDescription=x\r\n".encode("utf-16-le"))

@@ -1,0 +1,50 @@
+// A description file as the Windows profile functions (GetPrivateProfileString)
+// read it for the CE Application Manager: sections and their keys, with the
+// line each stands on. Also how a file's bytes are encoded, since the two
+// readers of a description file take encodings differently.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace check {
+
+struct IniKey {
+    std::string name, value;  // trimmed; a value loses one pair of enclosing quotes
+    int line;
+};
+
+struct IniSection {
+    std::string name;
+    int line;
+    std::vector<IniKey> keys;
+    // The first key of that name, without regard to ASCII case; null if none.
+    const IniKey* Find(const std::string& key) const;
+};
+
+struct IniFile {
+    std::vector<IniSection> sections;  // in file order; keys before the first are dropped
+    // The first section of that name, without regard to ASCII case.
+    const IniSection* Find(const std::string& section) const;
+    // The section a line stands in; null before the first.
+    const IniSection* SectionOfLine(int line) const;
+};
+
+// Lines end at LF; blanks (and a CR) around a line, a name or a value do not
+// count; lines starting with ';' are comments.
+IniFile ReadIniFile(const std::string& bytes);
+
+bool EqualNoCase(const std::string& a, const std::string& b);
+
+enum class TextEncoding { Ansi, Utf8Mark, Utf16LeMark, Utf16BeMark, Utf16LeBare, Utf16BeBare };
+
+// From the first bytes: a byte-order mark, or UTF-16's zero bytes without one.
+TextEncoding DetectEncoding(const std::string& bytes);
+bool IsUtf16(TextEncoding encoding);
+
+// UTF-16 text as narrow lines for the description-line test: ASCII as it is,
+// every other character as '?'.
+std::string NarrowUtf16(const std::string& bytes, TextEncoding encoding);
+
+}  // namespace check
