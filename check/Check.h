@@ -3,6 +3,7 @@
 // probably not what its vendor meant.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,8 @@ class ByteSource {
 public:
     virtual ~ByteSource() = default;
     virtual int Next() = 0;
+    // The file's size in bytes when it was opened.
+    virtual uint64_t Size() const = 0;
 };
 
 // What the check reaches the folder through.
@@ -68,6 +71,7 @@ struct Finding {
     std::string file;  // empty: the folder as a whole
     int line;          // 0: none
     std::string reason;
+    std::string pattern = {};  // the search pattern a finding is about, if any
 };
 
 struct Row {
@@ -94,6 +98,10 @@ struct Report {
 };
 
 Report CheckFolder(Host& host, const Request& request);
+
+// Whether a path is an absolute Windows path: a drive's (D:\...) or a
+// share's (\\server\share\...).
+bool IsAbsoluteWindowsPath(const std::string& path);
 
 // Whether a name of a path is an 8.3 name, which the short form keeps.
 bool IsShortName(const std::string& name);

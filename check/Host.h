@@ -14,6 +14,10 @@ extern const char kPathSeparator;
 
 bool IsFolder(const std::string& path);
 
+// The code page the check assumes without --codepage, and a few words on
+// where it comes from.
+unsigned DefaultCodePage(std::string& source);
+
 // Conversions between this machine's text and a code page; null, with the
 // reason, when that code page cannot be used here.
 std::unique_ptr<CodePage> MakeCodePage(unsigned codePage, std::string& error);

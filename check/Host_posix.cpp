@@ -91,11 +91,13 @@ private:
 
 class FileBytes final : public ByteSource {
 public:
-    explicit FileBytes(platform::OpenFile file) : file_(std::move(file)) {}
+    FileBytes(platform::OpenFile file, uint64_t size) : file_(std::move(file)), size_(size) {}
     int Next() override { return std::getc(file_.get()); }
+    uint64_t Size() const override { return size_; }
 
 private:
     platform::OpenFile file_;
+    uint64_t size_;
 };
 
 class PosixHost final : public Host {
@@ -105,8 +107,9 @@ public:
     CodePage& Text() override { return *text_; }
     std::unique_ptr<ByteSource> OpenBytes(const std::string& path) override {
         platform::OpenFile file = platform::OpenRegularFile(path);
-        if (!file) return nullptr;
-        return std::make_unique<FileBytes>(std::move(file));
+        struct stat info {};
+        if (!file || fstat(fileno(file.get()), &info) != 0) return nullptr;
+        return std::make_unique<FileBytes>(std::move(file), static_cast<uint64_t>(info.st_size));
     }
     std::string OrderNote() override {
         return "within each kind, files are taken by name without regard to case, the order "
@@ -120,6 +123,13 @@ private:
 };
 
 }  // namespace
+
+unsigned DefaultCodePage(std::string& source) {
+    // A Linux machine has no ANSI code page; Western European is the most
+    // common one.
+    source = "assumed; give --codepage for the end user's";
+    return 1252;
+}
 
 bool IsFolder(const std::string& path) {
     struct stat info {};

@@ -87,11 +87,13 @@ struct FileCloser {
 
 class FileBytes final : public ByteSource {
 public:
-    explicit FileBytes(std::FILE* file) : file_(file) {}
+    FileBytes(std::FILE* file, uint64_t size) : file_(file), size_(size) {}
     int Next() override { return std::getc(file_.get()); }
+    uint64_t Size() const override { return size_; }
 
 private:
     std::unique_ptr<std::FILE, FileCloser> file_;
+    uint64_t size_;
 };
 
 class WindowsHost final : public Host {
@@ -100,12 +102,14 @@ public:
     platform::System& System() override { return system_; }
     CodePage& Text() override { return text_; }
     std::unique_ptr<ByteSource> OpenBytes(const std::string& path) override {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             return nullptr;
         std::FILE* file = std::fopen(path.c_str(), "rb");
         if (!file) return nullptr;
-        return std::unique_ptr<ByteSource>(new FileBytes(file));
+        const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return std::unique_ptr<ByteSource>(new FileBytes(file, size));
     }
     std::string OrderNote() override {
         return "within each kind, files are taken in the order this system's folder search "
@@ -119,6 +123,11 @@ private:
 };
 
 }  // namespace
+
+unsigned DefaultCodePage(std::string& source) {
+    source = "this machine's ANSI code page";
+    return GetACP();
+}
 
 bool IsFolder(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());

@@ -20,7 +20,8 @@ const char kUsage[] =
     "                        C:\\Program Files\\Microsoft ActiveSync\\CEAppMgr.exe)\n"
     "  --palm-command TEXT   the command registered for .prc files (default\n"
     "                        \"C:\\Program Files\\Palm Desktop\\Install Tool.exe\" \"%1\")\n"
-    "  --codepage N          the end user's ANSI code page (default 1252)\n"
+    "  --codepage N          the end user's ANSI code page (default: on Windows the\n"
+    "                        machine's own, elsewhere 1252)\n"
     "  --json                one JSON object instead of text\n";
 
 // Control characters as escapes, so that a row text stays on its line.
@@ -87,7 +88,10 @@ std::string Thousands(std::size_t n) {
 std::string FormatText(const Report& report, const std::string& folder) {
     std::string out = "Folder " + Plain(folder) + "\n";
     for (const std::string& note : report.notes) out += "Note: " + Plain(note) + "\n";
-    out += "\nRows setup.exe lists (" + std::to_string(report.rows.size()) + "), all checked:\n";
+    if (report.rows.empty())
+        out += "\nNo rows: setup.exe lists nothing\n";
+    else
+        out += "\nRows setup.exe lists (" + std::to_string(report.rows.size()) + "), all checked:\n";
     for (std::size_t i = 0; i < report.rows.size(); ++i) {
         const Row& row = report.rows[i];
         char number[16];
@@ -115,9 +119,12 @@ std::string FormatText(const Report& report, const std::string& folder) {
     return out;
 }
 
-std::string FormatJson(const Report& report, const std::string& folder, unsigned codePage) {
+std::string FormatJson(const Report& report, const std::string& folder, unsigned codePage,
+                       bool codePageGiven) {
     std::string out = "{\n  \"folder\": " + Json(folder) + ",\n  \"at\": " + Json(report.at) +
-                      ",\n  \"codePage\": " + std::to_string(codePage) + ",\n  \"rows\": [";
+                      ",\n  \"codePage\": " + std::to_string(codePage) +
+                      ",\n  \"codePageGiven\": " + (codePageGiven ? "true" : "false") +
+                      ",\n  \"rows\": [";
     for (std::size_t i = 0; i < report.rows.size(); ++i) {
         const Row& row = report.rows[i];
         out += std::string(i ? "," : "") + "\n    {\"text\": " + Json(row.text) +
@@ -139,6 +146,7 @@ std::string FormatJson(const Report& report, const std::string& folder, unsigned
         out += std::string(i ? "," : "") + "\n    {\"severity\": \"" + Name(f.severity) +
                "\", \"code\": " + Json(f.code) + ", \"file\": " + Json(f.file) +
                (f.line > 0 ? ", \"line\": " + std::to_string(f.line) : std::string()) +
+               (f.pattern.empty() ? std::string() : ", \"pattern\": " + Json(f.pattern)) +
                ", \"reason\": " + Json(f.reason) + "}";
     }
     out += "\n  ],\n  \"notes\": [";
@@ -152,7 +160,9 @@ std::string FormatJson(const Report& report, const std::string& folder, unsigned
 int RunCheck(int argc, const char* const* argv, std::string& out, std::string& err) {
     Request request;
     bool json = false;
-    unsigned codePage = 1252;
+    std::string codePageSource;
+    unsigned codePage = DefaultCodePage(codePageSource);
+    bool codePageGiven = false;
     std::string folder;
     auto bad = [&](const std::string& message) {
         err += "setup-check: " + message + "\n" + kUsage;
@@ -180,6 +190,7 @@ int RunCheck(int argc, const char* const* argv, std::string& out, std::string& e
             const unsigned long n = std::strtoul(value, &end, 10);
             if (!*value || *end || n == 0 || n > 65535) return bad("not a code page: " + std::string(value));
             codePage = static_cast<unsigned>(n);
+            codePageGiven = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return bad("unknown option " + arg);
         } else if (!folder.empty()) {
@@ -192,7 +203,9 @@ int RunCheck(int argc, const char* const* argv, std::string& out, std::string& e
     }
     if (folder.empty()) return bad("no folder given");
     if (!IsFolder(folder)) return bad("no such folder: " + folder);
-    if (request.at.empty()) return bad("--at needs a path");
+    if (!IsAbsoluteWindowsPath(request.at))
+        return bad("--at needs an absolute Windows path, such as D:\\ or C:\\USERS\\A\\DOWNLO~1, "
+                   "not \"" + request.at + "\"");
     std::string reason;
     std::unique_ptr<Host> host = MakeHost(codePage, reason);
     if (!host) return bad(reason);
@@ -200,9 +213,13 @@ int RunCheck(int argc, const char* const* argv, std::string& out, std::string& e
     const char last = folder.back();
     request.folder = folder;
     if (last != kPathSeparator && last != '/') request.folder += kPathSeparator;
-    const Report report = CheckFolder(*host, request);
+    Report report = CheckFolder(*host, request);
+    report.notes.insert(report.notes.begin(),
+                        "code page " + std::to_string(codePage) + " (" +
+                            (codePageGiven ? std::string("given with --codepage") : codePageSource) +
+                            ")");
     const std::string shown = host->Text().LocalToUtf8(request.folder);
-    out += json ? FormatJson(report, shown, codePage) : FormatText(report, shown);
+    out += json ? FormatJson(report, shown, codePage, codePageGiven) : FormatText(report, shown);
     return report.Count(Severity::Error) > 0 ? 1 : 0;
 }
 

@@ -8,7 +8,8 @@
 namespace check {
 
 std::string FormatText(const Report& report, const std::string& folder);
-std::string FormatJson(const Report& report, const std::string& folder, unsigned codePage);
+std::string FormatJson(const Report& report, const std::string& folder, unsigned codePage,
+                       bool codePageGiven);
 
 // The whole program: arguments (without the program's name) in, report on
 // out and complaints on err; gives the exit status: 0 without errors, 1

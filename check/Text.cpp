@@ -61,4 +61,53 @@ std::string EscapeInvalidUtf8(const std::string& text) {
     return out;
 }
 
+namespace {
+
+unsigned long Lower(unsigned long c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) ||
+        (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F) ||
+        (c >= 0xFF21 && c <= 0xFF3A))
+        return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+    // Latin Extended-A pairs capitals and small letters, shifted by one
+    // after the dotless i.
+    if ((c >= 0x100 && c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177))
+        return c | 1;
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return c + (c & 1);
+    return c == 0x178 ? 0xFF : c;
+}
+
+void AppendUtf8(std::string& out, unsigned long c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string FoldCase(const std::string& utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t n = Utf8CharLength(utf8, i);
+        if (n == 0 || n == 4) {
+            out.append(utf8, i, n == 0 ? 1 : n);
+            i += n == 0 ? 1 : n;
+            continue;
+        }
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        unsigned long c = n == 1 ? lead : lead & (n == 2 ? 0x1Fu : 0x0Fu);
+        for (std::size_t k = 1; k < n; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
+        AppendUtf8(out, Lower(c));
+        i += n;
+    }
+    return out;
+}
+
 }  // namespace check

@@ -55,7 +55,7 @@ if ! { cmake --preset $preset && cmake --build --preset $preset; } >"$demo/build
     exit 1
 fi
 tree=$root/build/$preset
-demo_args=(--setup "$tree/setup.exe" --tools "$tree/tests/standins")
+demo_args=(--setup "$tree/setup.exe" --tools "$tree/tests/standins" --sample "$tree/folders/Sample CD")
 echo "   built in $(elapsed)"
 
 # A display the user can see: set, answering, and not CI's.

@@ -9,17 +9,28 @@ packages=(cmake g++ make python3 libgtest-dev googletest
           g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick x11-utils
-          clang libclang-rt-14-dev osslsigncode openssl zip unzip)
+          clang libclang-rt-14-dev osslsigncode openssl zip unzip
+          gcab cabextract locales)
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-echo "installing: ${missing[*]}"
+# The Japanese locale gives Wine the double-byte ANSI code page 932 for the
+# folder check's cross-check.
+make_locale() {
+  locale -a 2>/dev/null | grep -qix 'ja_JP.utf8' && return 0
+  echo "making the locale ja_JP.UTF-8"
+  localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 2>/dev/null || "${as_root[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+}
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
+if [ ${#missing[@]} -eq 0 ]; then
+  make_locale
+  exit 0
+fi
+
+echo "installing: ${missing[*]}"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${as_root[@]}" dpkg --add-architecture i386
 fi
@@ -27,3 +38,4 @@ fi
 # With Wine's recommended libraries (X rendering, fonts), as the tests were
 # measured with them.
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}"
+make_locale

@@ -7,9 +7,23 @@ if(WIN32)
     add_e2e_program(e2e_setup_check crosscheck ${CMAKE_CURRENT_LIST_DIR}/crosscheck.cpp)
     target_include_directories(e2e_setup_check PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     add_dependencies(e2e_setup_check setup-check)
-    add_wine_test(NAME e2e.setup-check TIMEOUT 120
-      COMMAND e2e_setup_check --setup $<TARGET_FILE:setup> --check $<TARGET_FILE:setup-check>
-              --tools ${CMAKE_BINARY_DIR}/tests/standins)
+    add_dependencies(e2e_setup_check setup_folders)
+    # In code page 1252 and, with a Japanese locale, in 932; each keeps its
+    # reports for the comparison with the native build's.
+    set(reports ${CMAKE_BINARY_DIR}/tests/check-reports)
+    foreach(run IN ITEMS "1252;C.UTF-8;Sample CD;Mistakes" "932;ja_JP.UTF-8;Japanese CD")
+      list(POP_FRONT run codepage locale)
+      set(test e2e.setup-check-${codepage})
+      add_wine_test(NAME ${test} TIMEOUT 150
+        COMMAND e2e_setup_check --setup $<TARGET_FILE:setup> --check $<TARGET_FILE:setup-check>
+                --tools ${CMAKE_BINARY_DIR}/tests/standins --folders ${SETUP_FOLDERS}
+                --reports ${reports}/${codepage} --codepage ${codepage} --work C:/e2e/setup-check)
+      set_tests_properties(${test} PROPERTIES
+        ENVIRONMENT "${WINE_TEST_ENV};LANG=${locale};LC_ALL=${locale}")
+      add_test(NAME ${test}-native COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/compare-native.sh
+        ${CMAKE_SOURCE_DIR} ${SETUP_FOLDERS} ${reports}/${codepage} ${codepage} ${run})
+      set_tests_properties(${test}-native PROPERTIES DEPENDS ${test} TIMEOUT 300)
+    endforeach()
   endif()
 else()
   file(GLOB CHECK_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*Test.cpp)
@@ -17,5 +31,8 @@ else()
   target_include_directories(check_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(check_tests PRIVATE setup_check_logic GTest::gtest GTest::gtest_main)
   target_compile_options(check_tests PRIVATE -Wall -Wextra)
+  target_compile_definitions(check_tests PRIVATE SETUP_FOLDERS="${SETUP_FOLDERS}"
+    SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  add_dependencies(check_tests setup_folders)
   gtest_discover_tests(check_tests DISCOVERY_TIMEOUT 60)
 endif()

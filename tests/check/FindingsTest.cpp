@@ -1,5 +1,5 @@
-// setup-check's report over the fake system: rows, command lines and one
-// finding for each kind of mistake.
+// setup-check's report over the fake system: rows, command lines, and for
+// each finding a folder that shows it and a near miss that must not.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +7,10 @@
 #include "catalogue/Discovery.h"
 #include "check/Check.h"
 #include "check/Host.h"
+#include "check/Files.h"
 #include "fakes/FakeSystem.h"
+
+using namespace files;
 
 namespace {
 
@@ -15,15 +18,17 @@ const std::string kDir = "C:\\CD\\";
 const char kUnreadable[] = "<unreadable>";
 
 struct Entry {
-    std::string name;
+    std::string name;  // "sub\\name" for a file in a folder of the CD
     std::string bytes;
     bool folder = false;
 };
+using Folder = std::vector<Entry>;
 
 class StringBytes : public check::ByteSource {
 public:
     explicit StringBytes(std::string bytes) : bytes_(std::move(bytes)) {}
     int Next() override { return at_ < bytes_.size() ? static_cast<unsigned char>(bytes_[at_++]) : -1; }
+    uint64_t Size() const override { return bytes_.size(); }
 
 private:
     std::string bytes_;
@@ -34,18 +39,20 @@ private:
 // that match through their 8.3 alias; "*" returns everything, "." and "..".
 class FakeHost : public check::Host {
 public:
-    explicit FakeHost(const std::vector<Entry>& entries) {
+    explicit FakeHost(const Folder& entries) {
         std::string error;
         text_ = check::MakeCodePage(1252, error);
         const uint32_t dir = platform::kAttributeDirectory;
-        auto& all = fs.searches[kDir + "*"];
-        all = {{".", dir}, {"..", dir}};
+        fs.searches[kDir + "*"] = {{".", dir}, {"..", dir}};
         for (const Entry& e : entries) {
-            const platform::FoundFile found{e.name, e.folder ? dir : 0x20u};
-            all.push_back(found);
+            const std::size_t slash = e.name.rfind('\\');
+            const std::string parent = kDir + e.name.substr(0, slash + 1);
+            const std::string name = e.name.substr(slash + 1);
+            const platform::FoundFile found{name, e.folder ? dir : 0x20u};
+            fs.searches[parent + "*"].push_back(found);
             for (const ComponentPattern& p : kComponentPatterns)
-                if (NameMatchesPattern(e.name, p.prefix, p.suffix) ||
-                    check::MatchesOnlyByAlias(e.name, p.prefix, p.suffix))
+                if (slash == std::string::npos && (NameMatchesPattern(name, p.prefix, p.suffix) ||
+                                                   check::MatchesOnlyByAlias(name, p.prefix, p.suffix)))
                     fs.searches[kDir + p.prefix + "*" + p.suffix].push_back(found);
             if (!e.folder && e.bytes != kUnreadable) fs.files[kDir + e.name] = e.bytes;
         }
@@ -65,7 +72,7 @@ private:
     std::unique_ptr<check::CodePage> text_;
 };
 
-check::Report Check(const std::vector<Entry>& entries, const std::string& at = "D:\\") {
+check::Report Check(const Folder& entries, const std::string& at = "D:\\") {
     FakeHost host(entries);
     check::Request request;
     request.folder = kDir;
@@ -85,121 +92,265 @@ std::vector<std::string> Findings(const check::Report& report) {
     return out;
 }
 
+// A folder a vendor could ship: nothing to say about it.
+Folder Clean(Folder more = {}) {
+    Folder f = {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab")},
+                {"maps.cab", Cab()},
+                {"Maps.prc", Prc("Quillmere Maps")},
+                {"QM_Streets.pdb", Pdb("Quillmere Streets")}};
+    f.insert(f.end(), more.begin(), more.end());
+    return f;
+}
+
 TEST(SetupCheck, SampleFolderGivesRowsLinesAndBothCommandLines) {
-    const check::Report r = Check({{"Street Maps.ini",
-                                    "[CEAppManager]\r\nComponent = Maps\r\n"
-                                    "Description = Street Maps\r\nDescription = Large\r\n"},
-                                   {"Maps.prc", "app"},
-                                   {"Route Planner.prc", "app"},
-                                   {"QM_Streets.pdb", "db"},
-                                   {"readme.txt", "x"}});
+    const check::Report r = Check(Clean({{"Routes.ini", Ce("Routes", "Route Planner", "r.cab")},
+                                         {"R.CAB", Cab()},
+                                         {"Routes.prc", Prc("Quillmere Routes", "QRte")},
+                                         {"readme.txt", "x"}}));
     std::vector<std::string> rows;
     for (const check::Row& row : r.rows)
         rows.push_back(row.text + " | " + row.file + ":" + std::to_string(row.line));
-    EXPECT_EQ(rows, (std::vector<std::string>{"Street Maps | Street Maps.ini:3",
-                                              "Large | Street Maps.ini:4",
+    EXPECT_EQ(rows, (std::vector<std::string>{"Street Maps | Maps.ini:5",
+                                              "Route Planner | Routes.ini:5",
                                               "Maps application | Maps.prc:0",
-                                              "Route Planner application | Route Planner.prc:0",
+                                              "Routes application | Routes.prc:0",
                                               "Streets database | QM_Streets.pdb:0"}));
     ASSERT_EQ(r.commandLines.size(), 2u);
-    const std::string ce =
-        "\"C:\\Sync\\CEAppMgr.exe\" \"D:\\Street Maps.ini\" \"D:\\Street Maps.ini\"";
+    const std::string ce = "\"C:\\Sync\\CEAppMgr.exe\" \"D:\\Maps.ini\" \"D:\\Routes.ini\"";
     const std::string palm =
-        "\"C:\\PALM\\INSTALL.EXE\" \"D:\\Maps.prc D:\\Route Planner.prc D:\\QM_Streets.pdb\"";
+        "\"C:\\PALM\\INSTALL.EXE\" \"D:\\Maps.prc D:\\Routes.prc D:\\QM_Streets.pdb\"";
     EXPECT_EQ(r.commandLines[0].line, ce);
     EXPECT_EQ(r.commandLines[0].length, ce.size());
     EXPECT_EQ(r.commandLines[1].line, palm);
     EXPECT_TRUE(r.commandLines[0].fits && r.commandLines[1].fits);
-    EXPECT_EQ(Findings(r), std::vector<std::string>{"W order-fs *.prc:0"});
+    EXPECT_EQ(Findings(r), std::vector<std::string>{});
     EXPECT_EQ(r.notes, std::vector<std::string>{"the fake's order"});
 
     // A folder deep in a Downloads path: the line uses it as given, with a
     // note that setup.exe uses the short form.
-    const check::Report deep = Check({{"Maps.prc", "app"}}, "C:\\Users\\A Long Name\\Maps 2.1");
+    const check::Report deep = Check(Clean(), "C:\\Users\\A Long Name\\Maps 2.1");
     EXPECT_EQ(deep.at, "C:\\Users\\A Long Name\\Maps 2.1\\");
-    EXPECT_EQ(deep.commandLines.at(0).line,
-              "\"C:\\PALM\\INSTALL.EXE\" \"C:\\Users\\A Long Name\\Maps 2.1\\Maps.prc\"");
+    EXPECT_EQ(deep.commandLines.at(1).line,
+              "\"C:\\PALM\\INSTALL.EXE\" \"C:\\Users\\A Long Name\\Maps 2.1\\Maps.prc "
+              "C:\\Users\\A Long Name\\Maps 2.1\\QM_Streets.pdb\"");
     EXPECT_EQ(deep.notes.size(), 2u);
-    EXPECT_EQ(Check({{"Maps.prc", "app"}}, "C:\\USERS\\ALONGN~1\\MAPS21~1.1\\").notes.size(), 1u);
+    EXPECT_EQ(Check(Clean(), "C:\\USERS\\ALONGN~1\\MAPS21~1.1\\").notes.size(), 1u);
 }
 
-TEST(SetupCheck, EachMistakeGivesItsFinding) {
+TEST(SetupCheck, EachFindingHasAFolderThatShowsItAndANearMissThatDoesNot) {
     const std::string utf8Name = "\xD0\x9A" "arta.prc";  // a Cyrillic letter: not in 1252
+    const std::string utf16 = "\xFF\xFE" + Utf16("Description=x\r\n");
+    const std::string bareUtf16 = Utf16("[CEAppManager]\r\nDescription = y\r\n");
+    const std::string at200 = "D:\\" + std::string(200, 'd');
     const struct {
         const char* what;
-        std::vector<Entry> entries;
+        Folder shows;
         std::vector<std::string> findings;
+        Folder nearMiss;  // added to a clean folder; gives nothing at all
+        std::string at = "D:\\";
     } cases[] = {
+        // setup.exe's reading of description files
         {"value cut by the 255-byte pieces",
-         {{"a.ini", "Description = " + std::string(300, 'v') + "\nDescription = b\n"}},
-         {"W line-split a.ini:1"}},
+         {{"Maps.ini", Ce("Maps", std::string(300, 'v'), "maps.cab")}},
+         {"W line-split Maps.ini:5"},
+         {{"Maps.ini", Ce("Maps", std::string(241, 'v'), "maps.cab") + "; " + std::string(400, 'c') + "\n"}}},
         {"a later piece counts as a line",
-         {{"a.ini", std::string(250, 'x') + "     Description = hidden\nDescription = c\n"}},
-         {"W line-split a.ini:1"}},
-        {"a long comment line and a long line ending at 255 bytes are harmless",
-         {{"a.ini", "; " + std::string(400, 'c') + "\nDescription = " + std::string(241, 'v') +
-                        "\nDescription = ok\n"}},
-         {}},
-        {"key without =", {{"a.ini", "Description = a\nDescription: b\nDescription = c\n"}},
-         {"W description-ends-early a.ini:2"}},
-        {"no Description line", {{"desktop.ini", "[.ShellClassInfo]\r\n"}},
-         {"W description-no-rows desktop.ini:0"}},
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab") + std::string(250, 'x') +
+                           "     Description = hidden\n"}},
+         {"W line-split Maps.ini:7", "W rows-share-file Maps.ini:7"}, {}},
+        {"key without =",
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab") + "Description: b\nDescription = c\n"}},
+         {"W description-ends-early Maps.ini:7"},
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab") + "Desc: b\nDescriptio = c\n"}}},
+        {"a description file of the CE Application Manager without a row",
+         {{"b.ini", "[CEAppManager]\r\nComponent = B\r\n[B]\r\nCabFiles = b.cab\r\n"}},
+         {"W description-no-rows b.ini:0"},
+         {{"desktop.ini", "[.ShellClassInfo]\r\nIconResource = maps.ico\r\n"}}},
         {"unreadable description file", {{"a.ini", kUnreadable}},
-         {"E description-unreadable a.ini:0"}},
-        {"same row twice", {{"a.ini", "Description = Maps\n"}, {"b.ini", "\r\nDescription = Maps\n"}},
-         {"W duplicate-row b.ini:2", "W order-fs *.ini:0"}},
-        {"empty row", {{"a.ini", "Description =\n"}}, {"W empty-row a.ini:1"}},
+         {"E description-unreadable a.ini:0"}, {}},
+        {"same row twice", {{"a.ini", "Description = Street Maps\n"}},
+         {"W duplicate-row Maps.ini:5", "E ce-ini-invalid a.ini:0"},
+         {{"b.ini", Ce("B", "Street Maps 2", "maps.cab")}}},
+        {"empty row", {{"a.ini", "[CEAppManager]\nComponent = A\n[A]\nDescription =\nCabFiles = maps.cab\n"}},
+         {"W empty-row a.ini:4"}, {}},
+        {"Ctrl-Z before more lines",
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab") + "\x1A" "Description = b\r\n"}},
+         {"W ctrl-z Maps.ini:7"},
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab") + "\x1A"}}},
+        {"lone CR", {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab") + "; a\rb\n\r"}},
+         {"W lone-cr Maps.ini:7"}, {}},
+        {"UTF-16 with its mark", {{"u.ini", utf16}}, {"E description-encoding u.ini:0"},
+         {{"desktop.ini", "\xFF\xFE" + Utf16("[.ShellClassInfo]\r\n")}}},
+        {"UTF-16 without a mark", {{"u.ini", bareUtf16}}, {"E description-encoding u.ini:0"}, {}},
+        {"a UTF-8 mark before line 1's row",
+         {{"Maps.ini", "\xEF\xBB\xBF" "Description = Lost\r\n" + Ce("Maps", "Street Maps", "maps.cab")}},
+         {"E description-encoding Maps.ini:1"},
+         {{"Maps.ini", "\xEF\xBB\xBF; a comment\r\n" + Ce("Maps", "Street Maps", "maps.cab")}}},
+        {"a UTF-8 mark hides the first section",
+         {{"Maps.ini", "\xEF\xBB\xBF" + Ce("Maps", "Street Maps", "maps.cab")}},
+         {"E description-encoding Maps.ini:1", "E ce-ini-invalid Maps.ini:0"}, {}},
+        {"row text in UTF-8",
+         {{"Maps.ini", Ce("Maps", "Gr\xC3\xB6\xC3\x9F" "e", "maps.cab")}},
+         {"W row-text-utf8 Maps.ini:5"},
+         {{"Maps.ini", Ce("Maps", "Gr\xF6\xDF" "e \x80", "maps.cab")}}},
+        {"row text invalid in the code page",
+         {{"Maps.ini", Ce("Maps", "a\x81", "maps.cab")}},
+         {"W row-text-invalid Maps.ini:5"}, {}},
+        // the CE Application Manager's reading and the cabinets
+        {"no [CEAppManager]", {{"mapsconf.ini", "[Settings]\r\nDescription = default settings\r\n"}},
+         {"E ce-ini-invalid mapsconf.ini:0"}, {}},
+        {"no Component", {{"a.ini", "[CEAppManager]\r\n[A]\r\nDescription = A\r\nCabFiles = maps.cab\r\n"}},
+         {"E ce-ini-invalid a.ini:1"}, {}},
+        {"Component names no section",
+         {{"a.ini", "[CEAppManager]\r\nComponent = Nowhere\r\n[A]\r\nDescription = A\r\nCabFiles = maps.cab\r\n"}},
+         {"E ce-ini-invalid a.ini:2"},
+         {{"Maps.ini", "[CEAppManager]\r\nComponent = \"maps\"\r\n[MAPS]\r\nDescription = Street Maps\r\nCabFiles = maps.cab\r\n"}}},
+        {"no CabFiles",
+         {{"a.ini", "[CEAppManager]\r\nComponent = A\r\n[A]\r\nDescription = A\r\n"}},
+         {"E ce-ini-invalid a.ini:3"}, {}},
+        {"two applications in one file",
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab") + "[Routes]\r\nDescription = Routes\r\nCabFiles = maps.cab\r\n"}},
+         {"E ce-row-outside-component Maps.ini:8", "W rows-share-file Maps.ini:8"},
+         {{"Routes.ini", Ce("Routes", "Routes", "maps.cab")}}},
+        {"a row before any section",
+         {{"Maps.ini", "Description = Early\r\n" + Ce("Maps", "Street Maps", "maps.cab")}},
+         {"E ce-row-outside-component Maps.ini:1", "W rows-share-file Maps.ini:6"}, {}},
+        {"a cabinet that is not there",
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, extra.cab")}},
+         {"E cab-missing Maps.ini:6"},
+         {{"Maps.ini", Ce("Maps", "Street Maps", " MAPS.CAB , cabs\\Extra.cab")},
+          {"cabs", "", true}, {"cabs\\extra.CAB", Cab()}}},
+        {"a folder named as the cabinet",
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab,x.cab")}, {"x.cab", "", true}},
+         {"E cab-missing Maps.ini:6"}, {}},
+        {"a cabinet that is no cabinet", {{"maps.cab", "PK\x03\x04"}},
+         {"E cab-damaged maps.cab:0"}, {}},
+        {"a cabinet cut short", {{"maps.cab", Cab(0, "", 5000)}}, {"E cab-damaged maps.cab:0"},
+         // A signed cabinet is longer than its stated size.
+         {{"maps.cab", Cab(0x0004, std::string("\x08\0\0\0", 4) + std::string(8, 's'), 20) + "signature"}}},
+        {"a cabinet whose header ends early", {{"maps.cab", Cab().substr(0, 30)}},
+         {"E cab-damaged maps.cab:0"}, {}},
+        {"a cabinet set whose next cabinet is missing",
+         {{"maps.cab", Cab(0x0002, std::string("maps2.cab\0Disk 2\0", 17))}},
+         {"E cab-damaged maps.cab:0"},
+         {{"maps.cab", Cab(0x0002, std::string("maps2.cab\0Disk 2\0", 17))},
+          {"MAPS2.CAB", Cab(0x0001, std::string("maps.cab\0Disk 1\0", 16))}}},
+        {"a cabinet set whose next cabinet is damaged",
+         {{"maps.cab", Cab(0x0002, std::string("maps2.cab\0Disk 2\0", 17))}, {"maps2.cab", "MSCF"}},
+         {"E cab-damaged maps2.cab:0"}, {}},
+        // Palm databases
+        {"an empty application", {{"Empty.prc", ""}}, {"E empty-file Empty.prc:0"},
+         {{"Full.prc", Prc("Full")}}},
+        {"an application shorter than its header",
+         {{"Tiny.prc", Prc("Tiny").substr(0, 40)}}, {"E palm-invalid Tiny.prc:0"}, {}},
+        {"a record list cut short", {{"Cut.prc", Prc("Cut").substr(0, 80)}},
+         {"E palm-invalid Cut.prc:0"},
+         // A resource of no bytes at the very end is whole.
+         {{"Zero.prc", Prc("Zero").substr(0, 88)}}},
+        {"an entry past the end",
+         {{"Past.prc", Prc("Past").substr(0, 84) + Big(500, 4) + "body"}},
+         {"E palm-invalid Past.prc:0"}, {}},
+        {"an unterminated name", {{"QM_Name.pdb", std::string(32, 'n') + Pdb("x").substr(32)}},
+         {"E palm-invalid QM_Name.pdb:0"}, {}},
+        {"a database renamed .prc", {{"Record.prc", Pdb("Record")}}, {"E palm-invalid Record.prc:0"},
+         {{"QM_Record.pdb", Pdb("Record")}}},
+        {"an application renamed .pdb", {{"QM_App.pdb", Prc("App")}},
+         {"W palm-renamed-application QM_App.pdb:0"}, {}},
+        {"two Palm files of one database name",
+         {{"Maps2.prc", Prc("Quillmere Maps")}}, {"E palm-duplicate-name Maps.prc:0"},
+         {{"Maps2.prc", Prc("Quillmere Maps 2")}}},
+        {"a database of no application here", {{"QM_Other.pdb", Pdb("Other", "Othr")}},
+         {"W palm-orphan-database QM_Other.pdb:0"}, {}},
+        {"a blank in a Palm file's name", {{"Route Planner.prc", Prc("Routes")}},
+         {"W palm-name-space Route Planner.prc:0"},
+         {{"Route_Planner.prc", Prc("Routes")}}},
+        {"an unreadable application", {{"Locked.prc", kUnreadable}},
+         {"E file-unreadable Locked.prc:0"}, {}},
+        // names
         {"names that match only through their alias",
          {{"notes.prcx", "x"}, {"a.prc_old", "x"}, {"old.inib", "Description = x\n"},
           {"QM_x.pdbx", "x"}, {"x.pdbx", "x"}, {".prcx", "x"}},
          {"W alias-match QM_x.pdbx:0", "W alias-match a.prc_old:0", "W alias-match notes.prcx:0",
-          "W alias-match old.inib:0"}},
-        {"folder with a component's name", {{"x.prc", "", true}}, {"W folder-match x.prc:0"}},
-        {"empty application", {{"Empty.prc", ""}}, {"W empty-file Empty.prc:0"}},
-        {"Ctrl-Z before more lines", {{"a.ini", "Description = a\r\n\x1A" "Description = b\r\n"}},
-         {"W ctrl-z a.ini:2"}},
-        {"a last Ctrl-Z loses nothing", {{"a.ini", "Description = a\r\n\x1A"}}, {}},
-        {"lone CR", {{"a.ini", "Description = a\rb\nDescription = c\r\n\r"}}, {"W lone-cr a.ini:1"}},
-        {"name the code page cannot show", {{utf8Name, "app"}},
-         {"W name-codepage " + utf8Name + ":0"}},
-        {"name that is not valid UTF-8", {{"\xFF.prc", "app"}}, {"W name-invalid \\xFF.prc:0"}},
-        {"row text in UTF-8", {{"a.ini", "Description = Gr\xC3\xB6\xC3\x9F" "e\n"}},
-         {"W row-text-utf8 a.ini:1"}},
-        {"row text invalid in the code page", {{"a.ini", "Description = a\x81\n"}},
-         {"W row-text-invalid a.ini:1"}},
-        {"names that differ only in case", {{"Maps.prc", "x"}, {"maps.PRC", "x"}},
-         {"W case-clash maps.PRC:0", "W order-fs *.prc:0"}},
-        {"nothing to install", {{"readme.txt", "x"}}, {"E nothing-to-install :0"}},
+          "W alias-match old.inib:0"},
+         {{"notes.txt", "x"}}},
+        {"folder with a component's name", {{"x.prc", "", true}}, {"W folder-match x.prc:0"},
+         {{"cabs", "", true}}},
+        {"name the code page cannot show", {{utf8Name, Prc("Karta")}},
+         {"W name-codepage " + utf8Name + ":0"},
+         {{"Kart\xC3\xA9.prc", Prc("Karte")}}},
+        {"name that is not valid UTF-8", {{"\xFF.prc", Prc("FF")}}, {"W name-invalid \\xFF.prc:0"}, {}},
+        {"names that differ only in case",
+         {{"Maps.prc", Prc("Quillmere Maps")}, {"maps.PRC", Prc("Other Maps")}},
+         {"W case-clash maps.PRC:0"}, {}},
+        // paths at the end user's
+        {"a folder path of 260 characters", {}, {"E path-too-long :0"}, {},
+         "D:\\" + std::string(256, 'd')},
+        {"setup.exe's own path of 260 characters", {}, {"E path-too-long setup.exe:0"}, {},
+         "D:\\" + std::string(247, 'd')},
+        {"a component's path of 260 characters",
+         {{std::string(52, 'm') + ".prc", Prc("Long")}},
+         {"E path-too-long " + std::string(52, 'm') + ".prc:0"},
+         {{std::string(51, 'm') + ".prc", Prc("Long")}}, at200},
     };
+    // The clean folder's own paths at the longest --at above stay short.
+    EXPECT_EQ(Findings(Check(Clean(), at200)), std::vector<std::string>{});
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<Entry> entries = c.entries;
-        // One good component, so that the folder has something to install.
-        if (std::string(c.what) != "nothing to install") entries.push_back({"QM_Good.pdb", "db"});
+        Folder shows = c.shows, nearMiss = c.nearMiss;
         std::vector<std::string> expected = c.findings;
         std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(Findings(Check(entries)), expected);
+        // Replaced where a case names a file of the clean folder.
+        auto withClean = [](const Folder& mine) {
+            Folder all = mine;
+            for (const Entry& e : Clean())
+                if (std::none_of(mine.begin(), mine.end(), [&](const Entry& m) { return m.name == e.name; }))
+                    all.push_back(e);
+            return all;
+        };
+        EXPECT_EQ(Findings(Check(withClean(shows), c.at)), expected);
+        if (!nearMiss.empty()) {
+            EXPECT_EQ(Findings(Check(withClean(nearMiss), c.at)), std::vector<std::string>{});
+        }
     }
+    EXPECT_EQ(Findings(Check({{"readme.txt", "x"}})), std::vector<std::string>{"E nothing-to-install :0"});
 }
 
-TEST(SetupCheck, CommandLineLimitIsSetupsOwn) {
-    // 100 rows of one description file at a 300-character folder; the
+TEST(SetupCheck, CommandLineLimitIsSetupsOwnAndNamesTheToolLeftOut) {
+    // 100 rows of one description file at a 200-character folder; the
     // manager's path makes the line exactly 32,766 characters.
-    std::string file;
+    std::string file = "[CEAppManager]\nComponent = A\n[A]\nCabFiles = maps.cab\n";
     for (int i = 0; i < 100; ++i) file += "Description = Part " + std::to_string(i) + "\n";
-    const std::string at = "D:\\" + std::string(296, 'a') + "\\";
-    for (const std::size_t manager : {1964u, 1965u}) {
-        FakeHost host({{"a.ini", file}});
+    const std::string at = "D:\\" + std::string(196, 'a') + "\\";
+    for (const std::size_t manager : {11964u, 11965u}) {
+        FakeHost host({{"a.ini", file}, {"maps.cab", Cab()}});
         check::Request request;
         request.folder = kDir;
         request.at = at;
         request.ceManager = std::string(manager, 'm');
         const check::Report r = check::CheckFolder(host, request);
         ASSERT_EQ(r.commandLines.size(), 1u);
-        EXPECT_EQ(r.commandLines[0].length, 32766u + (manager - 1964u));
-        EXPECT_EQ(r.commandLines[0].fits, manager == 1964u);
-        EXPECT_EQ(r.Count(check::Severity::Error), manager == 1964u ? 0 : 1);
+        EXPECT_EQ(r.commandLines[0].length, 32766u + (manager - 11964u));
+        EXPECT_EQ(r.commandLines[0].fits, manager == 11964u);
+        EXPECT_EQ(r.Count(check::Severity::Error), manager == 11964u ? 0 : 1);
+        if (manager == 11965u) {
+            EXPECT_NE(r.findings[0].reason.find("CE Application Manager's command line"),
+                      std::string::npos);
+        }
     }
+    // Too many Palm files: the CE line still fits, and the reason says so.
+    Folder many = Clean();
+    for (int i = 0; i < 200; ++i)
+        many.push_back({"Application_" + std::to_string(i) + std::string(150, 'p') + ".prc",
+                        Prc("App " + std::to_string(i))});
+    const check::Report r = Check(many, "D:\\");
+    ASSERT_EQ(r.commandLines.size(), 2u);
+    EXPECT_TRUE(r.commandLines[0].fits);
+    EXPECT_FALSE(r.commandLines[1].fits);
+    const auto tooLong = std::find_if(r.findings.begin(), r.findings.end(),
+                                      [](const check::Finding& f) { return f.code == "command-line-too-long"; });
+    ASSERT_NE(tooLong, r.findings.end());
+    EXPECT_NE(tooLong->reason.find("Palm install tool's command line"), std::string::npos);
+    EXPECT_NE(tooLong->reason.find("CE Application Manager still runs"), std::string::npos);
 }
 
 }  // namespace

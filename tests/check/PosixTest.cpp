@@ -6,7 +6,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
+#include "check/Files.h"
 #include "check/Host.h"
 #include "check/Output.h"
 #include "check/Text.h"
@@ -142,6 +144,10 @@ TEST(SetupCheckProgram, BadUsageGivesTwoAndSaysWhy) {
         {{"--codepage", "4242", t.path}, "code page 4242"},
         {{t.path, "--at"}, "--at needs a value"},
         {{t.path, t.path}, "one folder only"},
+        {{"--at", "Maps", t.path}, "--at needs an absolute Windows path"},
+        {{"--at", "D:", t.path}, "--at needs an absolute Windows path"},
+        {{"--at", "D:/Maps", t.path}, "--at needs an absolute Windows path"},
+        {{"--at", "\\\\server", t.path}, "--at needs an absolute Windows path"},
     };
     for (const auto& c : cases) {
         const Outcome r = RunWith(c.args);
@@ -159,22 +165,78 @@ TEST(SetupCheckProgram, ExitStatusFollowsErrorsInTextAndJson) {
     const Outcome empty = RunWith({t.path});
     EXPECT_EQ(empty.status, 1);
     EXPECT_TRUE(Has(empty.out, "error nothing-to-install")) << empty.out;
+    EXPECT_TRUE(Has(empty.out, "\nNo rows: setup.exe lists nothing\n")) << empty.out;
+    EXPECT_TRUE(Has(empty.out, "Note: code page 1252 (assumed; give --codepage")) << empty.out;
 
-    t.Write("Maps.ini", "Description = Street Maps\r\n");
-    t.Write("Kart\xC3\xA9.prc", "app");
+    t.Write("Maps.ini", "[Maps]\r\nDescription = Street Maps\r\nCabFiles = maps.cab\r\n");
+    t.Write("maps.cab", files::Cab());
+    t.Write("Kart\xC3\xA9.prc", files::Prc("Maps"));
+    t.Write("notes.prcx", "x");
+    const Outcome broken = RunWith({"--json", t.path});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_TRUE(Has(broken.out, "\"code\": \"ce-ini-invalid\", \"file\": \"Maps.ini\""))
+        << broken.out;
+    EXPECT_TRUE(Has(broken.out, "\"code\": \"alias-match\", \"file\": \"notes.prcx\", "
+                                "\"pattern\": \"*.prc\""))
+        << broken.out;
+
+    t.Write("Maps.ini", files::Ce("Maps", "Street Maps", "maps.cab"));
     const Outcome text = RunWith({"--at", "E:\\Maps", t.path});
     EXPECT_EQ(text.status, 0) << text.err;
-    EXPECT_TRUE(Has(text.out, "   1  Street Maps    (Maps.ini, line 1)\n")) << text.out;
+    EXPECT_TRUE(Has(text.out, "   1  Street Maps    (Maps.ini, line 5)\n")) << text.out;
     EXPECT_TRUE(Has(text.out, "\"E:\\Maps\\Kart\xC3\xA9.prc\"")) << text.out;
 
     const Outcome json = RunWith({"--json", "--ce-manager", "C:\\M\\CEAppMgr.exe", t.path});
     EXPECT_EQ(json.status, 0);
-    EXPECT_TRUE(Has(json.out, "{\"text\": \"Street Maps\", \"file\": \"Maps.ini\", \"line\": 1}"))
+    EXPECT_TRUE(Has(json.out, "{\"text\": \"Street Maps\", \"file\": \"Maps.ini\", \"line\": 5}"))
         << json.out;
     EXPECT_TRUE(Has(json.out, "\"line\": \"\\\"C:\\\\M\\\\CEAppMgr.exe\\\" \\\"D:\\\\Maps.ini\\\"\", "
                               "\"length\": 33, \"limit\": 32766, \"fits\": true"))
         << json.out;
     EXPECT_TRUE(Has(json.out, "\"errors\": 0"));
+    EXPECT_TRUE(Has(json.out, "\"codePage\": 1252,\n  \"codePageGiven\": false")) << json.out;
+}
+
+// The folders the build writes with real cabinets and Palm databases: the
+// sample a vendor should copy is clean, and the Japanese one is read right
+// only in its own code page.
+TEST(SetupCheckProgram, SampleFoldersOfTheBuild) {
+    const std::string folders = SETUP_FOLDERS;
+    const Outcome sample = RunWith({"--json", folders + "/Sample CD"});
+    EXPECT_EQ(sample.status, 0) << sample.out << sample.err;
+    EXPECT_TRUE(Has(sample.out, "\"errors\": 0,\n  \"warnings\": 1\n")) << sample.out;
+    EXPECT_TRUE(Has(sample.out, "\"code\": \"alias-match\", \"file\": \"notes.prcx\""));
+
+    const Outcome japanese = RunWith({"--codepage", "932", folders + "/Japanese CD"});
+    EXPECT_EQ(japanese.status, 1);
+    EXPECT_TRUE(Has(japanese.out, "Rows setup.exe lists (5)")) << japanese.out;
+    EXPECT_TRUE(Has(japanese.out, "error cab-missing: \xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.ini"))
+        << japanese.out;
+    EXPECT_TRUE(Has(japanese.out, "Findings: 1 error(s), 0 warning(s)")) << japanese.out;
+    // In 1252 the same folder's names cannot be held, so setup.exe there
+    // would see none of them as they are.
+    const Outcome western = RunWith({folders + "/Japanese CD"});
+    EXPECT_TRUE(Has(western.out, "warning name-codepage")) << western.out;
+
+    // The vendor's guide shows this very report.
+    std::ifstream readme(std::string(SOURCE_DIR) + "/README.md");
+    const std::string guide((std::istreambuf_iterator<char>(readme)), std::istreambuf_iterator<char>());
+    const std::string command = "$ build/native/setup-check \"build/native/folders/Sample CD\"\n";
+    const std::size_t start = guide.find(command);
+    ASSERT_NE(start, std::string::npos);
+    const std::size_t end = guide.find("```", start);
+    std::string text = RunWith({folders + "/Sample CD"}).out;
+    text.replace(text.find(folders), folders.size(), "build/native/folders");
+    EXPECT_EQ(guide.substr(start + command.size(), end - start - command.size()), text);
+
+    const Outcome mistakes = RunWith({"--json", folders + "/Mistakes"});
+    EXPECT_EQ(mistakes.status, 1);
+    for (const char* code :
+         {"ce-row-outside-component", "cab-missing", "ce-ini-invalid", "cab-damaged",
+          "description-encoding", "empty-file", "palm-invalid", "palm-duplicate-name",
+          "duplicate-row", "line-split", "description-ends-early", "rows-share-file", "ctrl-z",
+          "lone-cr", "palm-name-space", "palm-orphan-database", "alias-match", "folder-match"})
+        EXPECT_TRUE(Has(mistakes.out, std::string("\"code\": \"") + code + "\"")) << code;
 }
 
 // Whatever the folder holds: a clear report, never a crash (the sanitizers

@@ -4,7 +4,12 @@
 // and the folder's real short path) are exactly what the stand-ins receive.
 //
 //   crosscheck.exe --setup <setup.exe> --check <setup-check.exe> --tools <dir>
-//                  [--work <dir>]
+//                  --folders <dir> --codepage <n> [--reports <dir>] [--work <dir>]
+//
+// It checks the build's folders (--folders) meant for its ANSI code page,
+// which must be the one given: 1252 the sample and the mistakes, 932 the
+// Japanese CD. --reports keeps
+// setup-check.exe's report on each, as <folder>.json.
 //
 // The last line printed is "N passed, M failed"; the exit code is 0 only
 // when nothing failed.
@@ -22,26 +27,26 @@ namespace {
 constexpr DWORD kWait = 10000;
 const char kProgId[] = "QuillmereCheck.PalmInstall";
 
-// A folder of mistakes (names and texts in code page 1252); each gives a
-// finding, named where the folder is checked.
-const FileList kMistakes = {
-    {"Alpha.ini", "Description = Alpha Suite\r\nDescription = Gr\xF6\xDF" "e \xDC" "bersicht\r\n"
-                  "Description = " + std::string(300, 'x') + "\r\n"
-                  "Description\r\nDescription = Never read\r\n"},
-    {"Beta Tools.ini", "Description = Beta\rTools\nDescription = Alpha Suite\n"
-                       "Description = Before\x1A\nDescription = After\n"},
-    {"\xDC" "bersicht.ini", "; settings only\r\n"},
-    {"Kart\xE9.prc", "app"},
-    {"Empty.prc", ""},
-    {"qm_lower.PDB", "db"},
-    {"QM_Stra\xDF" "e.pdb", "db"},
-    {"notes.prcx", "x"},
-    {"QM_old.pdbx", "x"},
-    {"old.inib", "Description = Old\r\n"},
+// The build's folders each code page checks, what setup-check.exe must exit
+// with there, and findings it must give.
+const struct {
+    UINT codePage;
+    const char* folder;
+    DWORD status;
+    std::vector<const char*> codes;
+} kFolders[] = {
+    {1252, "Sample CD", 0, {"alias-match"}},
+    {1252, "Mistakes", 1,
+     {"ce-row-outside-component", "cab-missing", "ce-ini-invalid", "cab-damaged",
+      "description-encoding", "empty-file", "palm-invalid", "palm-duplicate-name", "duplicate-row",
+      "line-split", "description-ends-early", "rows-share-file", "ctrl-z", "lone-cr",
+      "palm-name-space", "palm-orphan-database", "alias-match", "folder-match"}},
+    {932, "Japanese CD", 1, {"cab-missing"}},
 };
 
 struct Options {
-    std::string setupExe, checkExe, tools, work = "C:\\e2e\\setup-check";
+    std::string setupExe, checkExe, tools, folders, reports, codePage,
+        work = "C:\\e2e\\setup-check";
 } g_options;
 
 // One argument as the C runtime splits a command line: quoted, with the
@@ -162,15 +167,16 @@ std::vector<std::string> Launches(const std::string& log) {
     return lines;
 }
 
-// folders: subfolders to make beside the files.
-void CrossCheck(const char* what, const std::string& root, const FileList& files,
-                const std::vector<std::string>& folders, const std::vector<const char*>& codes) {
+void CrossCheck(const char* what, const std::string& root, DWORD expectedStatus,
+                const std::vector<const char*>& codes) {
     trace("folder: %s", what);
+    // An old report must not stand in for one this run failed to write.
+    const std::string report = g_options.reports + "\\" + what + ".json";
+    ok(g_options.reports.empty() || RemoveTree(report), "%s: old report removed", what);
     ok(RemoveTree(root), "%s: old files removed", what);
-    const std::string dir = root + "\\Sample CD\\";
-    bool made = MakeDirectories(root + "\\Sample CD") && CopyInto(g_options.setupExe, dir + "setup.exe");
-    for (const auto& f : files) made = WriteTextFile(dir + f.first, f.second) && made;
-    for (const std::string& f : folders) made = MakeDirectories(dir + f) && made;
+    const std::string dir = root + "\\" + what + "\\";
+    bool made = CopyFolder(g_options.folders + "\\" + what, root + "\\" + what) &&
+                CopyInto(g_options.setupExe, dir + "setup.exe");
     const std::string shortDir = ShortPath(dir);
     const std::string ceExe = root + "\\Program Files\\Mobile Sync\\CEAppMgr.exe";
     const std::string palmExe = root + "\\Palm Desktop\\Install Tool.exe";
@@ -205,7 +211,12 @@ void CrossCheck(const char* what, const std::string& root, const FileList& files
                                 " --ce-manager " + Quote(ceExe) + " --palm-command " +
                                 Quote(palmCommand) + " " + Quote(dir);
     if (!ok(RunCaptured(command, json, status), "%s: setup-check.exe started", what)) return;
-    ok(status == 0, "%s: setup-check.exe exit code %s", what, ExitText(status).c_str());
+    ok(status == expectedStatus, "%s: setup-check.exe exit code %s, expected %lu", what,
+       ExitText(status).c_str(), expectedStatus);
+    // For the comparison with the native build's report on the same folder.
+    if (!g_options.reports.empty())
+        ok(MakeDirectories(g_options.reports) && WriteTextFile(report, json),
+           "%s: report saved in %s", what, g_options.reports.c_str());
     const std::vector<std::string> rows = JsonStrings(json, "rows", "text");
     const std::vector<std::string> lines = JsonStrings(json, "commandLines", "line");
     ok(!shown.empty() && rows == shown, "%s: setup-check's rows %s, setup.exe's %s", what,
@@ -229,17 +240,32 @@ int main(int argc, char** argv) {
                          {{"setup", &g_options.setupExe},
                           {"check", &g_options.checkExe},
                           {"tools", &g_options.tools},
+                          {"folders", &g_options.folders},
+                          {"reports", &g_options.reports},
+                          {"codepage", &g_options.codePage},
                           {"work", &g_options.work}}) ||
-        g_options.setupExe.empty() || g_options.checkExe.empty() || g_options.tools.empty()) {
+        g_options.setupExe.empty() || g_options.checkExe.empty() || g_options.tools.empty() ||
+        g_options.folders.empty() || g_options.codePage.empty()) {
         std::printf("usage: crosscheck --setup <setup.exe> --check <setup-check.exe> --tools <dir> "
-                    "[--work <dir>]\n");
+                    "--folders <dir> --codepage <n> [--reports <dir>] [--work <dir>]\n");
         return 2;
     }
     const DWORD start = GetTickCount();
-    CrossCheck("sample CD", g_options.work + "\\sample", kSampleCd, {}, {"alias-match"});
-    CrossCheck("mistakes", g_options.work + "\\mistakes", kMistakes, {"x.prc"},
-               {"duplicate-row", "line-split", "description-ends-early", "lone-cr", "ctrl-z",
-                "description-no-rows", "empty-file", "alias-match", "folder-match", "order-fs"});
+    // The code page is the Unix locale's: each run checks the folders of its own.
+    const UINT codePage = GetACP();
+    if (!ok(std::to_string(codePage) == g_options.codePage,
+            "ANSI code page %u, expected %s (is the locale installed?)", codePage,
+            g_options.codePage.c_str())) {
+        std::printf("%d passed, %d failed\n", PassedCount(), FailedCount());
+        return 1;
+    }
+    bool any = false;
+    for (const auto& f : kFolders) {
+        if (f.codePage != codePage) continue;
+        any = true;
+        CrossCheck(f.folder, g_options.work + "\\" + std::to_string(codePage), f.status, f.codes);
+    }
+    ok(any, "folders to check in code page %u (1252, or 932 with a Japanese locale)", codePage);
     std::printf("setup-check cross-check: %lu ms\n", GetTickCount() - start);
     std::printf("%d passed, %d failed\n", PassedCount(), FailedCount());
     return FailedCount() ? 1 : 0;

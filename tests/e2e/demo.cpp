@@ -2,19 +2,21 @@
 // copy of setup.exe, registers the stand-in install tools the way ActiveSync
 // and Palm Desktop register theirs, and then either
 //
-//   demo.exe walk --setup <setup.exe> --tools <dir> [--work <dir>] [--shots <dir>]
+//   demo.exe walk --setup <setup.exe> --tools <dir> --sample <dir> [--work <dir>]
+//                 [--shots <dir>]
 //       drives setup.exe through the whole road by itself (the list, About,
 //       Install, the final box), checking each step and, with --shots,
 //       saving a picture of each window (selection.bmp, about.bmp,
 //       final.bmp); the last line is "N passed, M failed" and the exit code
 //       is 0 only when nothing failed;
-//   demo.exe play --setup <setup.exe> --tools <dir> [--work <dir>]
+//   demo.exe play --setup <setup.exe> --tools <dir> --sample <dir> [--work <dir>]
 //       starts setup.exe for a person to click through and waits for it;
 //       the exit code is 0 when setup.exe ended with 1 or 2 (Install or
 //       Cancel).
 //
 // Both end by printing what each stand-in was given. The work folder
-// (default C:\Quillmere Demo) is emptied first.
+// (default C:\Quillmere Demo) is emptied first; the sample folder (the
+// build's folders/Sample CD) is copied into it.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -38,20 +40,22 @@ const char kProgId[] = "QuillmereDemo.PalmInstall";
 struct Options {
     std::string setupExe;
     std::string tools;  // folder holding CEAppMgr.exe and PalmInstall.exe
+    std::string sample; // the sample setup folder the build wrote
     std::string work = "C:\\Quillmere Demo";
     std::string shots;  // empty: no pictures
 };
 Options g_options;
 
-// What a vendor would put on a CD: one description file naming two CE
-// components, two Palm applications, two of the product's databases, and two
-// files that are not components (notes.prcx matches "*.prc" through its 8.3
-// alias, so it also shows that the program looks at the long name).
-// The rows the sample gives: the description lines in their order, then the
-// applications, then the databases (each kind in the folder search's order).
+// What a vendor would put on a CD: two description files of one CE
+// application each, with their cabinets, two Palm applications, two of the
+// product's databases, and two files that are not components (notes.prcx
+// matches "*.prc" through its 8.3 alias, so it also shows that the program
+// looks at the long name). The rows the sample gives: the description files'
+// rows, then the applications, then the databases (each kind in the folder
+// search's order).
 const char* const kDescriptionRows[] = {"Street Maps for Windows CE",
                                         "Street Maps (large screens)"};
-const char* const kApplicationRows[] = {"Maps application", "Route Planner application"};
+const char* const kApplicationRows[] = {"Maps application", "Routes application"};
 const char* const kDatabaseRows[] = {"Streets database", "Places database"};
 
 struct Demo {
@@ -61,13 +65,14 @@ struct Demo {
     std::string ceExe;
     std::string palmExe;
     std::string log;        // both stand-ins append here
+    std::vector<std::string> files;  // the sample's, as UTF-8
 };
 
 std::string SourceOf(const std::string& row) {
-    for (const char* r : kDescriptionRows)
-        if (row == r) return "Street Maps.ini";
+    if (row == kDescriptionRows[0]) return "Street Maps.ini";
+    if (row == kDescriptionRows[1]) return "Street Maps VGA.ini";
     if (row == "Maps application") return "Maps.prc";
-    if (row == "Route Planner application") return "Route Planner.prc";
+    if (row == "Routes application") return "Routes.prc";
     if (row == "Streets database") return "QM_Streets.pdb";
     if (row == "Places database") return "QM_Places.pdb";
     return std::string();
@@ -84,13 +89,10 @@ bool Prepare(Demo& d) {
     d.log = work + "\\launches.log";
 
     bool done = ok(RemoveTree(work), "old files of %s removed", work.c_str()) &&
-                ok(MakeDirectories(d.folder.substr(0, d.folder.size() - 1)), "%s created",
-                   d.folder.c_str()) &&
+                ok(CopyFolder(g_options.sample, d.folder.substr(0, d.folder.size() - 1), &d.files),
+                   "%s copied to %s", g_options.sample.c_str(), d.folder.c_str()) &&
                 ok(CopyInto(g_options.setupExe, d.setupCopy), "setup.exe copied to %s",
                    d.setupCopy.c_str());
-    for (const auto& f : kSampleCd)
-        done = ok(WriteTextFile(d.folder + f.first, f.second), "%s written", f.first.c_str()) &&
-               done;
     d.shortDir = ShortPath(d.folder);
     done = ok(!d.shortDir.empty(), "short form of %s: %s", d.folder.c_str(), d.shortDir.c_str()) &&
            done;
@@ -112,7 +114,7 @@ bool Prepare(Demo& d) {
     SetEnvironmentVariableA("STANDIN_WAIT_FOR", nullptr);
     SetEnvironmentVariableA("STANDIN_EXIT", nullptr);
     std::printf("setup folder %s\n", d.folder.c_str());
-    for (const auto& f : kSampleCd) std::printf("  %s\n", f.first.c_str());
+    for (const std::string& f : d.files) std::printf("  %s\n", f.c_str());
     std::fflush(stdout);
     return done;
 }
@@ -283,10 +285,10 @@ void CheckRows(const SetupRun& run) {
     if (!ok(rows.size() == 6, "6 rows (the decoys not among them), found %u",
             static_cast<unsigned>(rows.size())))
         return;
-    ok(texts[0] == kDescriptionRows[0] && texts[1] == kDescriptionRows[1],
-       "description lines first, in line order: %s %s", Show(texts[0]).c_str(),
-       Show(texts[1]).c_str());
-    const std::vector<std::string> apps{texts[2], texts[3]}, dbs{texts[4], texts[5]};
+    const std::vector<std::string> ces{texts[0], texts[1]}, apps{texts[2], texts[3]},
+        dbs{texts[4], texts[5]};
+    ok(Contains(ces, kDescriptionRows[0]) && Contains(ces, kDescriptionRows[1]),
+       "description files' rows first: %s", Join(ces, ", ").c_str());
     ok(Contains(apps, kApplicationRows[0]) && Contains(apps, kApplicationRows[1]),
        "applications next: %s", Join(apps, ", ").c_str());
     ok(Contains(dbs, kDatabaseRows[0]) && Contains(dbs, kDatabaseRows[1]), "databases last: %s",
@@ -329,8 +331,7 @@ void CheckInstall(SetupRun& run, const Demo& d) {
         if (!ok(!file.empty(), "row %s comes from the sample", Show(row.text).c_str())) continue;
         const std::string path = d.shortDir + file;
         if (file.size() > 4 && file.compare(file.size() - 4, 4, ".ini") == 0) {
-            // One argument per checked row: a file that names two
-            // components is handed over twice.
+            // One argument per checked row.
             ceArgs += " \"" + path + "\"";
         } else {
             palmList += (palmList.empty() ? "" : " ") + path;
@@ -415,8 +416,9 @@ int Play() {
 }
 
 int Usage() {
-    std::printf("usage: demo walk --setup <setup.exe> --tools <dir> [--work <dir>] [--shots <dir>]\n"
-                "       demo play --setup <setup.exe> --tools <dir> [--work <dir>]\n");
+    std::printf("usage: demo walk --setup <setup.exe> --tools <dir> --sample <dir> [--work <dir>] "
+                "[--shots <dir>]\n"
+                "       demo play --setup <setup.exe> --tools <dir> --sample <dir> [--work <dir>]\n");
     return 2;
 }
 
@@ -429,11 +431,12 @@ int main(int argc, char** argv) {
     if (!ReadPathOptions(argc, argv, 2,
                          {{"setup", &g_options.setupExe},
                           {"tools", &g_options.tools},
+                          {"sample", &g_options.sample},
                           {"work", &g_options.work},
                           {"shots", &g_options.shots}}) ||
-        g_options.setupExe.empty() || g_options.tools.empty())
+        g_options.setupExe.empty() || g_options.tools.empty() || g_options.sample.empty())
         return Usage();
-    for (std::string* s : {&g_options.tools, &g_options.work, &g_options.shots})
+    for (std::string* s : {&g_options.tools, &g_options.sample, &g_options.work, &g_options.shots})
         while (!s->empty() && s->back() == '\\') s->pop_back();
 
     if (!ok(FileExists(g_options.setupExe), "%s exists", g_options.setupExe.c_str())) {

@@ -213,6 +213,46 @@ bool CopyInto(const std::string& source, const std::string& target) {
            CopyFileW(WidePath(source).c_str(), WidePath(target).c_str(), FALSE) != 0;
 }
 
+namespace {
+
+// Copies the folder's files and folders (not what lies below those) by
+// wide names, so names outside the ANSI code page come across too.
+bool CopyWideFolder(const std::wstring& from, const std::wstring& to, std::vector<std::wstring>& names) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    bool copied = true;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        names.push_back(name);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            copied = (CreateDirectoryW((to + L"\\" + name).c_str(), nullptr) ||
+                      GetLastError() == ERROR_ALREADY_EXISTS) && copied;
+        else
+            copied = CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE) &&
+                     copied;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return copied;
+}
+
+}  // namespace
+
+bool CopyFolder(const std::string& from, const std::string& to, std::vector<std::string>* names) {
+    std::vector<std::wstring> wide;
+    const bool copied = MakeDirectories(to) && CopyWideFolder(WidePath(from), WidePath(to), wide);
+    if (names) {
+        for (const std::wstring& name : wide) {
+            char utf8[4 * MAX_PATH];
+            const int n = WideCharToMultiByte(CP_UTF8, 0, name.c_str(), -1, utf8, sizeof utf8,
+                                              nullptr, nullptr);
+            names->push_back(n > 0 ? utf8 : "?");
+        }
+    }
+    return copied;
+}
+
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -848,15 +888,3 @@ bool ReadPathOptions(int argc, char** argv, int first,
     return true;
 }
 
-const FileList kSampleCd = {
-    {"Street Maps.ini",
-     "[CEAppManager]\r\nVersion = 1.0\r\nComponent = Maps\r\n"
-     "Description = Street Maps for Windows CE\r\n"
-     "Description = Street Maps (large screens)\r\n"},
-    {"Maps.prc", "Palm application"},
-    {"Route Planner.prc", "Palm application"},
-    {"QM_Streets.pdb", "Palm database"},
-    {"QM_Places.pdb", "Palm database"},
-    {"readme.txt", "Run setup.exe to install the handheld software.\r\n"},
-    {"notes.prcx", "not a component"},
-};

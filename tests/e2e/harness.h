@@ -57,6 +57,10 @@ bool WriteFileWithGap(const std::string& path, const std::string& head, ULONGLON
 std::string ReadTextFile(const std::string& path);  // "" when missing
 bool FileExists(const std::string& path);
 bool CopyInto(const std::string& source, const std::string& target);
+// Copies a folder's files and empty folders into target (made if need be)
+// by their wide names; names, when given, gets them as UTF-8.
+bool CopyFolder(const std::string& from, const std::string& target,
+                std::vector<std::string>* names = nullptr);
 std::wstring WidePath(const std::string& path);                // ANSI code page, "\\?\" when long
 std::vector<std::string> SplitLines(const std::string& text);  // on '\n', drops a final ""
 
@@ -135,8 +139,6 @@ constexpr UINT kChecked = 0x2000;
 
 // Files by name and contents.
 using FileList = std::vector<std::pair<std::string, std::string>>;
-// The README's sample CD, as the demo lays it out.
-extern const FileList kSampleCd;
 
 struct Row {
     std::string text;

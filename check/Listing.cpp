@@ -1,0 +1,112 @@
+// The folder's names: what discovery passes over (names that match only
+// through their 8.3 alias, folders) and names the end user's Windows cannot
+// hold as they are.
+#include <cstring>
+
+#include "check/Checks.h"
+#include "check/Text.h"
+
+namespace check {
+
+namespace {
+
+std::string Pattern(const ComponentPattern& p) { return std::string(p.prefix) + "*" + p.suffix; }
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+}  // namespace
+
+FolderListing::FolderListing(Host& host, const std::string& localFolder) {
+    std::unique_ptr<platform::FileSearch> search = host.System().FindFiles(localFolder + "*");
+    platform::FoundFile found;
+    while (search && search->Next(found)) {
+        if (found.name == "." || found.name == "..") continue;
+        FolderEntry entry{found.name, {}, {}, false,
+                          (found.attributes & platform::kAttributeDirectory) != 0};
+        entry.exact = host.Text().FromLocal(found.name, entry.name) == CodePage::Fit::Exact;
+        host.Text().ToUtf8(entry.name, entry.utf8);
+        if (entry.exact) byFolded_.emplace(FoldCase(entry.utf8), entries_.size());
+        entries_.push_back(entry);
+    }
+}
+
+const FolderEntry* FolderListing::Find(const std::string& utf8) const {
+    auto it = byFolded_.find(FoldCase(utf8));
+    return it == byFolded_.end() ? nullptr : &entries_[it->second];
+}
+
+void CheckListing(Folder& folder) {
+    Host& host = folder.host;
+    Findings& findings = folder.findings;
+    std::map<std::string, std::string> byUpperName;
+    for (const FolderEntry& entry : folder.listing.Entries()) {
+        const std::string& name = entry.local;
+        const std::string file = host.Text().LocalToUtf8(name);
+        for (const ComponentPattern& p : kComponentPatterns) {
+            const std::string pattern = Pattern(p);
+            if (MatchesOnlyByAlias(name, p.prefix, p.suffix)) {
+                findings.Warning("alias-match", file, 0,
+                                 "not installed: only its 8.3 alias matches " + pattern +
+                                     "; setup.exe goes by the long name",
+                                 pattern);
+                continue;
+            }
+            if (!NameMatchesPattern(name, p.prefix, p.suffix)) continue;
+            if (entry.directory) {
+                findings.Warning("folder-match", file, 0,
+                                 "a folder: not installed, setup.exe takes files only", pattern);
+                continue;
+            }
+            auto clash = byUpperName.emplace(UpperAscii(name), file);
+            if (!clash.second)
+                findings.Warning("case-clash", file, 0,
+                                 "differs from " + clash.first->second +
+                                     " only in case: a CD or a Windows drive keeps one of them");
+            std::string converted;
+            const CodePage::Fit fit = host.Text().FromLocal(name, converted);
+            if (fit == CodePage::Fit::CannotShow) {
+                std::string shown;
+                host.Text().ToUtf8(converted, shown);
+                findings.Warning("name-codepage", file, 0,
+                                 "has characters the code page cannot show: setup.exe sees \"" +
+                                     shown + "\", a name the file cannot be opened under");
+            } else if (fit == CodePage::Fit::NotValid) {
+                findings.Warning("name-invalid", file, 0,
+                                 "the name's bytes are not valid text here: what Windows will "
+                                 "make of them cannot be told");
+            }
+        }
+    }
+}
+
+bool IsShortName(const std::string& name) {
+    static const char kAllowed[] = "$%'-_@~`!(){}^#&";
+    const std::size_t dot = name.find('.');
+    const std::string base = name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
+    if (base.empty() || base.size() > 8 || extension.size() > 3 ||
+        (dot != std::string::npos && extension.empty()))
+        return false;
+    for (char c : base + extension) {
+        const bool alnum = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        if (!alnum && (c == '\0' || !std::strchr(kAllowed, c))) return false;
+    }
+    return true;
+}
+
+bool MatchesOnlyByAlias(const std::string& name, const char* prefix, const char* suffix) {
+    if (NameMatchesPattern(name, prefix, suffix)) return false;
+    // The alias ends in the first three characters after the last dot (a
+    // leading dot starts no extension) and begins with the name's first
+    // characters, of which Windows keeps up to six and Wine four.
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0 || name.size() - dot - 1 <= 3) return false;
+    return NameMatchesPattern("." + name.substr(dot + 1, 3), "", suffix) &&
+           NameMatchesPattern(name, prefix, "");
+}
+
+}  // namespace check

@@ -1,0 +1,101 @@
+// The Palm files handed over: each must be a whole Palm database of its kind,
+// the handheld knows each by the name in its header, and the install tool
+// gets all their paths in one argument.
+#include <map>
+#include <set>
+
+#include "check/Checks.h"
+#include "check/PalmDatabase.h"
+#include "check/Text.h"
+
+namespace check {
+
+namespace {
+
+constexpr int kApplication = 1;  // the kinds' order: description files, applications, databases
+constexpr int kDatabase = 2;
+
+// A type or creator as it is written, its odd bytes as \xNN.
+std::string FourCc(const std::string& code) {
+    std::string out;
+    for (char c : code) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        out += u >= 0x20 && u < 0x7F ? std::string(1, c) : EscapedByte(u);
+    }
+    return "'" + out + "'";
+}
+
+bool HeaderRead(const PalmDatabase& db) {
+    return db.problem != PalmProblem::Empty && db.problem != PalmProblem::ShortHeader &&
+           db.problem != PalmProblem::NameUnterminated;
+}
+
+}  // namespace
+
+void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
+    Findings& findings = folder.findings;
+    struct Read {
+        std::string file;
+        int kind;
+        PalmDatabase db;
+    };
+    std::vector<Read> read;
+    for (const ComponentFile& component : files) {
+        if (component.kind != kApplication && component.kind != kDatabase) continue;
+        const std::string file = folder.Display(component.name);
+        if (component.name.find(' ') != std::string::npos)
+            findings.Warning("palm-name-space", file, 0,
+                             "has a blank in its name: the Palm install tool gets every path in "
+                             "one argument, separated by blanks, and may take this one for two "
+                             "files; use a name without blanks");
+        std::string head;
+        uint64_t size = 0;
+        if (!folder.Read(component.name, kPalmHeadBytes, head, size)) {
+            // A name the code page cannot hold is a finding of its own.
+            std::string local;
+            if (folder.names.Local(component.name, local))
+                findings.Error("file-unreadable", file, 0,
+                               "cannot be read as a file here, yet setup.exe lists it and hands "
+                               "it over: the Palm install tool cannot install it");
+            continue;
+        }
+        const PalmDatabase db = ReadPalmDatabase(head, size);
+        if (db.problem == PalmProblem::Empty) {
+            findings.Error("empty-file", file, 0, "is empty: the Palm install tool gets nothing to install");
+        } else if (db.problem != PalmProblem::None) {
+            findings.Error("palm-invalid", file, 0,
+                           "is no whole Palm database: it " + DescribePalmProblem(db, size) +
+                               "; the handheld will not take it");
+        } else if (component.kind == kApplication && !db.IsResourceDatabase()) {
+            findings.Error("palm-invalid", file, 0,
+                           "is a record database (its header lacks the resource flag), not an "
+                           "application: a .prc must be a resource database");
+        } else if (component.kind == kDatabase && db.IsResourceDatabase()) {
+            findings.Warning("palm-renamed-application", file, 0,
+                             "is a resource database, as an application is, not a record "
+                             "database: probably an application renamed to .pdb");
+        }
+        if (HeaderRead(db)) read.push_back({file, component.kind, db});
+    }
+
+    std::map<std::string, std::string> byName;
+    std::set<std::string> creators;
+    for (const Read& r : read) {
+        if (r.kind == kApplication) creators.insert(r.db.creator);
+        auto first = byName.emplace(r.db.name, r.file);
+        if (!first.second)
+            findings.Error("palm-duplicate-name", r.file, 0,
+                           "its database name \"" + EscapeInvalidUtf8(r.db.name) +
+                               "\" is also that of " + first.first->second +
+                               ": the handheld keeps one database of a name, and which one "
+                               "depends on the order they are installed in");
+    }
+    for (const Read& r : read)
+        if (r.kind == kDatabase && creators.count(r.db.creator) == 0)
+            findings.Warning("palm-orphan-database", r.file, 0,
+                             "its creator " + FourCc(r.db.creator) +
+                                 " is that of no application in this folder: on the handheld "
+                                 "it belongs to no application installed with it");
+}
+
+}  // namespace check

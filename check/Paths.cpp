@@ -1,0 +1,77 @@
+// Paths at the end user's: the folder, setup.exe in it and every component
+// must stay below Windows' limit of 260 characters, which setup.exe's own
+// buffers and the install tools' file calls keep to.
+#include "check/Checks.h"
+
+namespace check {
+
+namespace {
+
+const char kSetupName[] = "setup.exe";
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+std::string Characters(std::size_t n) { return std::to_string(n) + " characters"; }
+
+}  // namespace
+
+bool IsAbsoluteWindowsPath(const std::string& path) {
+    if (path.find_first_of("/<>\"|?*") != std::string::npos ||
+        path.find(':', 2) != std::string::npos)
+        return false;
+    const bool drive = path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+    // \\server\share\...
+    const std::size_t share = path.size() > 2 && path.compare(0, 2, "\\\\") == 0
+                                  ? path.find('\\', 2)
+                                  : std::string::npos;
+    const bool unc = share != std::string::npos && share > 2 && share + 1 < path.size() &&
+                     path[share + 1] != '\\';
+    return drive || unc;
+}
+
+std::vector<std::string> PathParts(const std::string& path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = path.find_first_of("\\/", start);
+        const std::string part = path.substr(start, end - start);
+        if (!part.empty()) parts.push_back(part);
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return parts;
+}
+
+bool SetupPathFits(const Folder& folder) {
+    return folder.at.size() + sizeof kSetupName - 1 < kMaxPath;
+}
+
+void CheckPaths(Folder& folder, const std::vector<ComponentFile>& files) {
+    const std::string& at = folder.at;
+    const std::string limit = "reaching Windows' limit of " + std::to_string(kMaxPath);
+    if (at.size() >= kMaxPath) {
+        folder.findings.Error("path-too-long", "", 0,
+                              "the folder's path at the end user's (--at) is " +
+                                  Characters(at.size()) + ", " + limit +
+                                  ": setup.exe cannot run from it");
+        return;
+    }
+    const std::size_t setupPath = at.size() + sizeof kSetupName - 1;
+    if (setupPath >= kMaxPath) {
+        folder.findings.Error("path-too-long", kSetupName, 0,
+                              "its path at the end user's would be " + Characters(setupPath) +
+                                  ", " + limit +
+                                  ": setup.exe cannot find its own folder and lists nothing");
+        return;
+    }
+    for (const ComponentFile& file : files) {
+        const std::size_t length = at.size() + file.name.size();
+        if (length >= kMaxPath)
+            folder.findings.Error("path-too-long", folder.Display(file.name), 0,
+                                  "its path at the end user's would be " + Characters(length) +
+                                      ", " + limit +
+                                      ": setup.exe and the install tools cannot open it there");
+    }
+}
+
+}  // namespace check
