@@ -36,7 +36,7 @@ std::vector<std::string> SplitCommas(const std::string& value) {
 // finds it: each part without regard to case. Paths are taken apart as
 // UTF-8, where no byte of a character can pass for a backslash.
 struct Resolved {
-    bool checkable = true;  // false: it points outside the folder
+    bool outside = false;   // it points outside the folder
     bool found = false;
     std::string local;      // local path, when found
     std::string display;    // UTF-8, relative to the folder, when found
@@ -52,22 +52,19 @@ Resolved Resolve(Folder& folder, std::string path) {
         path = path.substr(at.size());
     else if (path.find(':') != std::string::npos || path.compare(0, 1, "\\") == 0 ||
              path.compare(0, 1, "/") == 0)
-        r.checkable = false;
+        r.outside = true;
     std::vector<std::string> parts;
     for (const std::string& part : PathParts(path)) {
         if (part == ".") continue;
         if (part != "..") {
             parts.push_back(part);
         } else if (parts.empty()) {
-            r.checkable = false;
+            r.outside = true;
         } else {
             parts.pop_back();
         }
     }
-    if (!r.checkable || parts.empty()) {
-        r.checkable = r.checkable && !parts.empty();
-        return r;
-    }
+    if (r.outside || parts.empty()) return r;
     const char separator = folder.request.folder.back();
     std::string local = folder.request.folder;
     std::unique_ptr<FolderListing> below;
@@ -235,12 +232,13 @@ void CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
     }
     for (const std::string& name : cabs) {
         const Resolved cab = Resolve(folder, Utf8(folder, name));
-        if (!cab.checkable) continue;
         if (!cab.found)
             findings.Error("cab-missing", file, cabFiles->line,
                            "CabFiles names " + Quoted(folder, name) +
-                               ", which is no file beside the description file: the CE "
-                               "Application Manager cannot install the application");
+                               (cab.outside ? ", which lies outside the setup folder, where the "
+                                              "end user has no such file"
+                                            : ", which is no file beside the description file") +
+                               ": the CE Application Manager cannot install the application");
         else
             CheckCabinet(folder, cab, file + ", line " + std::to_string(cabFiles->line), 0);
     }

@@ -220,6 +220,11 @@ TEST(SetupCheck, EachFindingHasAFolderThatShowsItAndANearMissThatDoesNot) {
          {"E cab-missing Maps.ini:6"},
          {{"Maps.ini", Ce("Maps", "Street Maps", " MAPS.CAB , cabs\\Extra.cab")},
           {"cabs", "", true}, {"cabs\\extra.CAB", Cab()}}},
+        {"cabinets outside the folder",
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, ..\\maps.cab, C:\\Temp\\maps.cab")}},
+         {"E cab-missing Maps.ini:6", "E cab-missing Maps.ini:6"},
+         // Where the end user has the folder is the folder.
+         {{"Maps.ini", Ce("Maps", "Street Maps", "D:\\MAPS.CAB, cabs\\..\\.\\maps.cab")}}},
         {"a folder named as the cabinet",
          {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab,x.cab")}, {"x.cab", "", true}},
          {"E cab-missing Maps.ini:6"}, {}},
