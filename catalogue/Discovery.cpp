@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/Names.h"
+
 namespace {
 
 constexpr uint32_t kPathBuffer = 260;  // MAX_PATH
@@ -10,14 +12,6 @@ constexpr int kLineBuffer = 256;
 // isspace in the "C" locale, on the byte as an unsigned value.
 bool IsBlank(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(const char* a, const char* b, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
-}
-
 // The value of a Description line, or false. stop is set when the line has
 // the key but no "=", which ends the file.
 bool ParseDescriptionLine(const char* line, std::string& value, bool& stop) {
@@ -25,7 +19,7 @@ bool ParseDescriptionLine(const char* line, std::string& value, bool& stop) {
     while (IsBlank(static_cast<unsigned char>(*p))) ++p;
     static const char kKey[] = "Description";
     const std::size_t keyLength = sizeof kKey - 1;
-    if (std::strlen(p) < keyLength || !EqualNoCase(p, kKey, keyLength)) return false;
+    if (std::strlen(p) < keyLength || !platform::EqualAsciiNoCase(p, kKey, keyLength)) return false;
     p += keyLength;
     while (IsBlank(static_cast<unsigned char>(*p))) ++p;
     if (*p != '=') {
@@ -42,13 +36,6 @@ bool ParseDescriptionLine(const char* line, std::string& value, bool& stop) {
 }  // namespace
 
 const ComponentPattern kComponentPatterns[3] = {{"", ".ini"}, {"", ".prc"}, {"QM_", ".pdb"}};
-
-bool NameMatchesPattern(const std::string& name, const char* prefix, const char* suffix) {
-    const std::size_t p = std::strlen(prefix), s = std::strlen(suffix);
-    if (name.size() < p + s) return false;
-    return EqualNoCase(name.data(), prefix, p) &&
-           EqualNoCase(name.data() + name.size() - s, suffix, s);
-}
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "catalogue/ComponentCatalogue.h"
+#include "platform/Names.h"
 #include "platform/Platform.h"
 
 // The list operations the selection dialog offers to discovery.
@@ -63,6 +64,5 @@ int DiscoverComponentsIn(platform::System& system, const std::string& folder,
                          ComponentRowSink& rows, ComponentCatalogue& catalogue,
                          DescriptionListener* listener = nullptr);
 
-// Whether a long file name matches a pattern of the form "prefix*suffix",
-// compared without regard to ASCII case.
-bool NameMatchesPattern(const std::string& name, const char* prefix, const char* suffix);
+// The name-matching rule, under the name its callers know (platform/Names.h).
+using platform::NameMatchesPattern;

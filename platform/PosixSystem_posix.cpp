@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "catalogue/Discovery.h"
+#include "platform/Names.h"
 #include "platform/TextMode.h"
 
 namespace platform {
