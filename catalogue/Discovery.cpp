@@ -35,8 +35,6 @@ bool ParseDescriptionLine(const char* line, std::string& value, bool& stop) {
 
 }  // namespace
 
-const ComponentPattern kComponentPatterns[3] = {{"", ".ini"}, {"", ".prc"}, {"QM_", ".pdb"}};
-
 namespace {
 
 // The directory from the narrow path of the running program, in its short form.
@@ -139,9 +137,9 @@ struct Discovery {
     }
 
     template <class OnMatch>
-    void Search(const ComponentPattern& pattern, OnMatch onMatch) {
-        const char* prefix = pattern.prefix;
-        const char* suffix = pattern.suffix;
+    void Search(const ComponentKind& kind, OnMatch onMatch) {
+        const char* prefix = kind.prefix;
+        const char* suffix = kind.suffix;
         std::unique_ptr<platform::FileSearch> search =
             system.FindFiles(directory + prefix + "*" + suffix);
         if (!search) return;
@@ -169,15 +167,15 @@ int DiscoverComponentsIn(platform::System& system, const std::string& folder,
                          ComponentRowSink& rows, ComponentCatalogue& catalogue,
                          DescriptionListener* listener) {
     Discovery d{system, rows, catalogue, folder, 0, 0};
-    d.Search(kComponentPatterns[0], [&](const std::string& name) {
-        for (std::string& value : ReadDescriptionLines(system, d.directory + name, listener))
-            d.Add(name, std::move(value));
-    });
-    d.Search(kComponentPatterns[1], [&](const std::string& name) {
-        d.Add(name, name.substr(0, name.size() - 4) + " application");
-    });
-    d.Search(kComponentPatterns[2], [&](const std::string& name) {
-        d.Add(name, name.substr(3, name.size() - 7) + " database");
-    });
+    for (const ComponentKind& kind : kComponentKinds) {
+        d.Search(kind, [&](const std::string& name) {
+            if (kind.rows == RowSource::FileName) {
+                d.Add(name, FileNameRowText(kind, name));
+                return;
+            }
+            for (std::string& value : ReadDescriptionLines(system, d.directory + name, listener))
+                d.Add(name, std::move(value));
+        });
+    }
     return d.widest;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "catalogue/ComponentCatalogue.h"
+#include "catalogue/ComponentKinds.h"
 #include "platform/Names.h"
 #include "platform/Platform.h"
 
@@ -36,13 +37,10 @@ public:
     virtual void Piece(const char* piece, DescriptionLine kind) = 0;
 };
 
-// The three searches, in the order their rows are listed: description
-// files, applications, databases. A name matches "prefix*suffix".
-struct ComponentPattern {
-    const char* prefix;
-    const char* suffix;
-};
-extern const ComponentPattern kComponentPatterns[3];
+// The searches, in the order their rows are listed, under the names
+// setup-check knows them by: each kind is its pattern (catalogue/ComponentKinds.h).
+using ComponentPattern = ComponentKind;
+inline constexpr const ComponentKind (&kComponentPatterns)[kComponentKindCount] = kComponentKinds;
 
 // The short form of the program's directory, ending in a backslash.
 // False (and an empty text) when it cannot be derived.

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "catalogue/Discovery.h"
 #include "fakes/FakeSystem.h"
 #include "selection/Centre.h"
 #include "selection/InstallCommand.h"
@@ -16,6 +17,35 @@ TEST(InstallCommand, CeComponentIsAnIniPathLongerThanFourBytes) {
         {"x.ini ", false},      {".ini", false},        {"a.in", false},        {"a.ini.prc", false},
         {"C:\\S\\aini", false}, {"", false}};
     for (const auto& c : cases) EXPECT_EQ(IsCeComponent(c.first), c.second) << c.first;
+}
+
+struct AcceptingRows : ComponentRowSink {
+    bool InsertRow(int, const std::string&) override { return true; }
+    void SetRowChecked(int) override {}
+    int MeasureTextWidth(const std::string&) override { return 0; }
+};
+
+std::vector<std::string> Paths(const ComponentCatalogue& c) {
+    std::vector<std::string> paths;
+    for (const ComponentRecord& r : c) paths.push_back(r.FullPath);
+    return paths;
+}
+
+TEST(InstallCommand, EachDiscoveredKindGoesToItsTool) {
+    fakes::FakeSystem fs;
+    fs.searches["D:\\*.ini"] = {{"Maps.INI", 0}, {"b.ini", 0}};
+    fs.searches["D:\\*.prc"] = {{"Maps.prc", 0}};
+    fs.searches["D:\\QM_*.pdb"] = {{"QM_Streets.pdb", 0}, {"qm_b.PDB", 0}};
+    fs.files["D:\\Maps.INI"] = "Description=One\nDescription=Two\n";
+    fs.files["D:\\b.ini"] = "Description=Three\n";
+    ComponentCatalogue catalogue, ce, palm;
+    AcceptingRows rows;
+    DiscoverComponentsIn(fs, "D:\\", rows, catalogue);
+    ASSERT_EQ(catalogue.Count(), 6u);
+    PartitionCheckedComponents(catalogue, 6, [](int) { return true; }, ce, palm);
+    EXPECT_EQ(Paths(ce), (std::vector<std::string>{"D:\\Maps.INI", "D:\\Maps.INI", "D:\\b.ini"}));
+    EXPECT_EQ(Paths(palm),
+              (std::vector<std::string>{"D:\\Maps.prc", "D:\\QM_Streets.pdb", "D:\\qm_b.PDB"}));
 }
 
 // Records each hand-off with the owner and the paths it was given.
