@@ -4,22 +4,10 @@
 
 #include <windows.h>
 
+#include "platform/Handles_win32.h"
 #include "platform/Platform.h"
 
 namespace platform {
-
-// Owns a module loaded at run time from the system directory only.
-class SystemLibrary {
-public:
-    explicit SystemLibrary(const char* name);
-    ~SystemLibrary();
-    SystemLibrary(const SystemLibrary&) = delete;
-    SystemLibrary& operator=(const SystemLibrary&) = delete;
-    FARPROC Find(const char* name) const;
-
-private:
-    HMODULE module_;
-};
 
 class Win32System final : public System {
 public:
@@ -54,7 +42,8 @@ private:
     bool LoadVersionLibrary();
 
     HINSTANCE resourceModule_;
-    std::unique_ptr<SystemLibrary> version_;
+    bool versionLoaded_ = false;  // tried once, whether or not it loaded
+    LibraryHandle version_;
 };
 
 // Restricts library loading to the system directory; must run first.

@@ -17,12 +17,9 @@ class Win32FileSearch final : public FileSearch {
 public:
     Win32FileSearch(HANDLE handle, const WIN32_FIND_DATAA& first)
         : handle_(handle), data_(first), havePending_(true) {}
-    ~Win32FileSearch() override { FindClose(handle_); }
-    Win32FileSearch(const Win32FileSearch&) = delete;
-    Win32FileSearch& operator=(const Win32FileSearch&) = delete;
 
     bool Next(FoundFile& found) override {
-        if (!havePending_ && !FindNextFileA(handle_, &data_)) return false;
+        if (!havePending_ && !FindNextFileA(handle_.Get(), &data_)) return false;
         havePending_ = false;
         data_.cFileName[MAX_PATH - 1] = '\0';
         found.name = data_.cFileName;
@@ -31,7 +28,7 @@ public:
     }
 
 private:
-    HANDLE handle_;
+    FindHandle handle_;
     WIN32_FIND_DATAA data_;
     bool havePending_;
 };
@@ -39,60 +36,13 @@ private:
 class CrtTextFile final : public TextFile {
 public:
     explicit CrtTextFile(FILE* file) : file_(file) {}
-    ~CrtTextFile() override { std::fclose(file_); }
-    CrtTextFile(const CrtTextFile&) = delete;
-    CrtTextFile& operator=(const CrtTextFile&) = delete;
 
     bool ReadLine(char* buffer, int size) override {
-        return std::fgets(buffer, size, file_) != nullptr;
+        return std::fgets(buffer, size, file_.get()) != nullptr;
     }
 
 private:
-    FILE* file_;
-};
-
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    ~RegistryKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    HKEY* Receive() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-class KernelHandle {
-public:
-    explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-    ~KernelHandle() {
-        if (handle_) CloseHandle(handle_);
-    }
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-class LocalText {
-public:
-    LocalText() = default;
-    ~LocalText() {
-        if (text_) LocalFree(text_);
-    }
-    LocalText(const LocalText&) = delete;
-    LocalText& operator=(const LocalText&) = delete;
-    char** Receive() { return &text_; }
-    const char* Get() const { return text_; }
-
-private:
-    char* text_ = nullptr;
+    OpenFile file_;
 };
 
 using GetFileVersionInfoSizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
@@ -112,29 +62,26 @@ Fn As(FARPROC proc) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
 }
 
-}  // namespace
-
-SystemLibrary::SystemLibrary(const char* name)
-    : module_(LoadLibraryExA(name, nullptr, kSearchSystem32)) {
-    if (module_) return;
+// A library from the system directory only; null when it cannot be loaded.
+HMODULE LoadSystemLibrary(const char* name) {
+    HMODULE module = LoadLibraryExA(name, nullptr, kSearchSystem32);
+    if (module) return module;
     // Systems without the search flag reject it. A bare name would still be
     // looked for in the program's folder first, so name the system's copy.
     char path[MAX_PATH];
     const UINT n = GetSystemDirectoryA(path, MAX_PATH);
     const std::size_t length = std::strlen(name);
-    if (n == 0 || n + 1 + length >= MAX_PATH) return;
+    if (n == 0 || n + 1 + length >= MAX_PATH) return nullptr;
     path[n] = '\\';
     std::memcpy(path + n + 1, name, length + 1);
-    module_ = LoadLibraryA(path);
+    return LoadLibraryA(path);
 }
 
-SystemLibrary::~SystemLibrary() {
-    if (module_) FreeLibrary(module_);
+FARPROC Find(const LibraryHandle& library, const char* name) {
+    return library.Get() ? GetProcAddress(library.Get(), name) : nullptr;
 }
 
-FARPROC SystemLibrary::Find(const char* name) const {
-    return module_ ? GetProcAddress(module_, name) : nullptr;
-}
+}  // namespace
 
 void RestrictLibrarySearch() {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
@@ -295,40 +242,43 @@ void Win32System::ShowMessageBox(WindowHandle owner, const std::string& text,
 bool Win32System::IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 bool Win32System::LoadVersionLibrary() {
-    if (!version_) version_.reset(new SystemLibrary("version.dll"));
-    return version_->Find("VerQueryValueA") != nullptr;
+    if (!versionLoaded_) {
+        versionLoaded_ = true;
+        version_.Reset(LoadSystemLibrary("version.dll"));
+    }
+    return Find(version_, "VerQueryValueA") != nullptr;
 }
 
 uint32_t Win32System::VersionInfoSize(const char* file) {
     if (!LoadVersionLibrary()) return 0;
-    auto fn = As<GetFileVersionInfoSizeFn>(version_->Find("GetFileVersionInfoSizeA"));
+    auto fn = As<GetFileVersionInfoSizeFn>(Find(version_, "GetFileVersionInfoSizeA"));
     DWORD unused = 0;
     return fn ? fn(file, &unused) : 0;
 }
 
 bool Win32System::VersionInfoData(const char* file, uint32_t size, void* block) {
     if (!LoadVersionLibrary()) return false;
-    auto fn = As<GetFileVersionInfoFn>(version_->Find("GetFileVersionInfoA"));
+    auto fn = As<GetFileVersionInfoFn>(Find(version_, "GetFileVersionInfoA"));
     return fn && fn(file, 0, size, block);
 }
 
 uint32_t Win32System::WideVersionInfoSize(const char16_t* file) {
     if (!LoadVersionLibrary()) return 0;
-    auto fn = As<GetFileVersionInfoSizeWFn>(version_->Find("GetFileVersionInfoSizeW"));
+    auto fn = As<GetFileVersionInfoSizeWFn>(Find(version_, "GetFileVersionInfoSizeW"));
     DWORD unused = 0;
     return fn ? fn(Wide(file), &unused) : 0;
 }
 
 bool Win32System::WideVersionInfoData(const char16_t* file, uint32_t size, void* block) {
     if (!LoadVersionLibrary()) return false;
-    auto fn = As<GetFileVersionInfoWFn>(version_->Find("GetFileVersionInfoW"));
+    auto fn = As<GetFileVersionInfoWFn>(Find(version_, "GetFileVersionInfoW"));
     return fn && fn(Wide(file), 0, size, block);
 }
 
 bool Win32System::VersionQueryValue(const void* block, const char* subBlock, const void** value,
                                     uint32_t* length) {
     if (!LoadVersionLibrary()) return false;
-    auto fn = As<VerQueryValueFn>(version_->Find("VerQueryValueA"));
+    auto fn = As<VerQueryValueFn>(Find(version_, "VerQueryValueA"));
     void* found = nullptr;
     UINT foundLength = 0;
     if (!fn || !fn(block, subBlock, &found, &foundLength)) return false;

@@ -80,13 +80,13 @@ INT_PTR SelectionDialog::OnInitDialog(WPARAM, LPARAM) {
     CentreDialog();
 
     HINSTANCE module = g_shell.ResourceModule();
-    bigIcon_.Reset(LoadImageA(module, MAKEINTRESOURCEA(IDI_APPLICATION_ICON), IMAGE_ICON,
-                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                              LR_DEFAULTCOLOR));
+    bigIcon_.Reset(static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_APPLICATION_ICON),
+                                                 IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                 GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR)));
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
-    smallIcon_.Reset(LoadImageA(module, MAKEINTRESOURCEA(IDI_APPLICATION_ICON), IMAGE_ICON,
-                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                LR_DEFAULTCOLOR));
+    smallIcon_.Reset(static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_APPLICATION_ICON),
+                                                   IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 
     listView_ = GetDlgItem(window, IDC_COMPONENT_LIST);

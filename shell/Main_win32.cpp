@@ -1,8 +1,8 @@
 // Process entry: prepare the platform, run the selection dialog, take
 // everything down again; the dialog's end code is the exit code.
 #include <windows.h>
-#include <objbase.h>
 
+#include "platform/Handles_win32.h"
 #include "platform/Win32System.h"
 #include "resources/resource.h"
 #include "selection/SelectionDialog.h"
@@ -19,7 +19,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // current directory, which may hold files the user did not choose.
     platform::RestrictLibrarySearch();
 
-    CoInitialize(nullptr);
+    // First in and last out: it outlives ShellContext and everything else.
+    const platform::ComApartment com;
     platform::InitCommonControlsAtRunTime(kBarAndCoolClasses);
     g_shell.Init(instance);
 
@@ -31,6 +32,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
 
     g_shell.Term();
-    CoUninitialize();
     return static_cast<int>(endCode);
 }
