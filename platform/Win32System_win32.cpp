@@ -8,6 +8,16 @@
 
 namespace platform {
 
+static_assert(kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY, "FILE_ATTRIBUTE_DIRECTORY");
+static_assert(kRegString == REG_SZ, "REG_SZ");
+static_assert(kRegExpandString == REG_EXPAND_SZ, "REG_EXPAND_SZ");
+static_assert(kErrorSuccess == ERROR_SUCCESS, "ERROR_SUCCESS");
+static_assert(kErrorMoreData == ERROR_MORE_DATA, "ERROR_MORE_DATA");
+static_assert(kIconError == MB_ICONERROR, "MB_ICONERROR");
+static_assert(kIconWarning == MB_ICONWARNING, "MB_ICONWARNING");
+static_assert(kIconInformation == MB_ICONINFORMATION, "MB_ICONINFORMATION");
+static_assert(kMbOk == MB_OK, "MB_OK");
+
 namespace {
 
 // LOAD_LIBRARY_SEARCH_SYSTEM32, spelt out for headers that predate it.

@@ -8,9 +8,15 @@
 
 namespace {
 
-constexpr UINT kStateImageMask = 0xF000;
-constexpr UINT kCheckedState = 0x2000;
-constexpr UINT kUncheckedIndex = 1;
+// The check boxes are the list's state images: 1 is the empty box, 2 the
+// checked one.
+constexpr UINT kUncheckedImage = 1;
+constexpr UINT kCheckedState = INDEXTOSTATEIMAGEMASK(2);
+
+// The state image's index in an item state: INDEXTOSTATEIMAGEMASK undone.
+UINT StateImageIndex(UINT state) {
+    return (state & LVIS_STATEIMAGEMASK) / INDEXTOSTATEIMAGEMASK(1);
+}
 
 const MessageMapEntry<SelectionDialog> kMessageMap[] = {
     OnInitDialog(&SelectionDialog::OnInitDialog),
@@ -36,7 +42,7 @@ public:
     void SetRowChecked(int index) override {
         LVITEMA item = {};
         item.state = kCheckedState;
-        item.stateMask = kStateImageMask;
+        item.stateMask = LVIS_STATEIMAGEMASK;
         SendMessageA(listView_, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
                      reinterpret_cast<LPARAM>(&item));
     }
@@ -118,13 +124,13 @@ int SelectionDialog::RowCount() const {
 
 bool SelectionDialog::IsRowChecked(int row) const {
     const UINT state = static_cast<UINT>(
-        SendMessageA(listView_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), kStateImageMask));
-    return ((state & kStateImageMask) >> 12) != kUncheckedIndex;
+        SendMessageA(listView_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+    return StateImageIndex(state) != kUncheckedImage;
 }
 
 INT_PTR SelectionDialog::UpdateInstallButton(int, NMHDR* header) {
     const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (!(change->uChanged & LVIF_STATE) || (change->uNewState & kStateImageMask) == 0) return 0;
+    if (!(change->uChanged & LVIF_STATE) || (change->uNewState & LVIS_STATEIMAGEMASK) == 0) return 0;
     const int count = RowCount();
     bool anyChecked = false;
     for (int row = 0; row < count && !anyChecked; ++row) anyChecked = IsRowChecked(row);
