@@ -17,7 +17,6 @@ using WindowHandle = void*;  // an HWND, opaque to portable code
 // checks each against the header's name.
 constexpr uint32_t kAttributeDirectory = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
 constexpr uint32_t kRegString = 1;              // REG_SZ
-constexpr uint32_t kRegExpandString = 2;        // REG_EXPAND_SZ
 constexpr long kErrorSuccess = 0;               // ERROR_SUCCESS
 constexpr long kErrorMoreData = 234;            // ERROR_MORE_DATA
 // CreateProcess takes at most 32,767 characters, the terminator included.

@@ -1,5 +1,8 @@
 // The Windows side of the platform seam: each operation is one call (or one
-// fixed sequence of calls) and decides nothing.
+// fixed sequence of calls). It makes four decisions of its own, each
+// explained where it is made: the UTF-8 code page's branch of ExactAnsiText,
+// the UTF-16 message box, the fallback when a library cannot be loaded with
+// the search flag, and the gate of the version calls on VerQueryValueA.
 #pragma once
 
 #include <windows.h>

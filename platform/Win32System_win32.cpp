@@ -10,7 +10,6 @@ namespace platform {
 
 static_assert(kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY, "FILE_ATTRIBUTE_DIRECTORY");
 static_assert(kRegString == REG_SZ, "REG_SZ");
-static_assert(kRegExpandString == REG_EXPAND_SZ, "REG_EXPAND_SZ");
 static_assert(kErrorSuccess == ERROR_SUCCESS, "ERROR_SUCCESS");
 static_assert(kErrorMoreData == ERROR_MORE_DATA, "ERROR_MORE_DATA");
 static_assert(kIconError == MB_ICONERROR, "MB_ICONERROR");
@@ -19,9 +18,6 @@ static_assert(kIconInformation == MB_ICONINFORMATION, "MB_ICONINFORMATION");
 static_assert(kMbOk == MB_OK, "MB_OK");
 
 namespace {
-
-// LOAD_LIBRARY_SEARCH_SYSTEM32, spelt out for headers that predate it.
-constexpr DWORD kSearchSystem32 = 0x00000800;
 
 class Win32FileSearch final : public FileSearch {
 public:
@@ -74,10 +70,11 @@ Fn As(FARPROC proc) {
 
 // A library from the system directory only; null when it cannot be loaded.
 HMODULE LoadSystemLibrary(const char* name) {
-    HMODULE module = LoadLibraryExA(name, nullptr, kSearchSystem32);
+    HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module) return module;
-    // Systems without the search flag reject it. A bare name would still be
-    // looked for in the program's folder first, so name the system's copy.
+    // The fallback. Systems without the search flag reject it; a bare name
+    // would still be looked for in the program's folder first, so the system's
+    // copy is named by its full path.
     char path[MAX_PATH];
     const UINT n = GetSystemDirectoryA(path, MAX_PATH);
     const std::size_t length = std::strlen(name);
@@ -97,7 +94,8 @@ void RestrictLibrarySearch() {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     auto setDefault = As<SetDefaultDllDirectoriesFn>(GetProcAddress(kernel, "SetDefaultDllDirectories"));
-    if (setDefault && setDefault(kSearchSystem32)) return;
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    // Without it, at least the current directory leaves the search order.
     SetDllDirectoryA("");
 }
 
@@ -107,7 +105,7 @@ void InitCommonControlsAtRunTime(DWORD classes) {
         DWORD dwICC;
     } init = {8, classes};
     // The library stays loaded for the whole run: the dialogs use its classes.
-    HMODULE comctl = LoadLibraryExA("comctl32.dll", nullptr, kSearchSystem32);
+    HMODULE comctl = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Without the search flag the name is still safe: the manifest's
     // common-controls dependency redirects it to the system's side-by-side
     // copy before any folder is searched.
@@ -143,8 +141,10 @@ uint32_t Win32System::WideShortPathName(const char16_t* path, char16_t* buffer, 
 bool Win32System::ExactAnsiText(const char16_t* text, uint32_t length, std::string& ansi) {
     ansi.clear();
     if (length == 0) return true;
-    // UTF-8 takes neither the flag nor the report (the call fails with
-    // them); it has no look-alikes, and refuses text that is not UTF-16.
+    // A UTF-8 code page is converted otherwise: it takes neither the
+    // no-best-fit flag nor the default-character report (the call fails with
+    // them), has no look-alikes to avoid, and with WC_ERR_INVALID_CHARS
+    // refuses what is not valid UTF-16 instead.
     const bool utf8 = GetACP() == CP_UTF8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
@@ -200,6 +200,9 @@ bool Win32System::RunAndWait(std::string& commandLine, uint32_t& error) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     ZeroMemory(&process, sizeof process);
+    // No application name: the system takes the program from the command
+    // line's first token, which handoff/ always opens with a quote, so a path
+    // with blanks cannot be read as a shorter program.
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
         error = GetLastError();
@@ -244,8 +247,9 @@ std::vector<wchar_t> Widen(const std::string& text) {
 
 void Win32System::ShowMessageBox(WindowHandle owner, const std::string& text,
                                  const std::string& caption, uint32_t flags) {
-    // MessageBoxA loses a text of more than 32,767 characters (its conversion
-    // fails and the box shows garbage); converting here keeps every character.
+    // The wide box, not MessageBoxA: MessageBoxA loses a text of more than
+    // 32,767 characters (its conversion fails and the box shows garbage);
+    // converting here keeps every character.
     MessageBoxW(static_cast<HWND>(owner), Widen(text).data(), Widen(caption).data(), flags);
 }
 
@@ -256,6 +260,8 @@ bool Win32System::LoadVersionLibrary() {
         versionLoaded_ = true;
         version_.Reset(LoadSystemLibrary("version.dll"));
     }
+    // The gate: without VerQueryValueA no block can be read, so every
+    // version call fails at once, as when the library is missing.
     return Find(version_, "VerQueryValueA") != nullptr;
 }
 

@@ -101,7 +101,7 @@ INT_PTR SelectionDialog::OnInitDialog(WPARAM, LPARAM) {
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = 150;
+    column.cx = 150;  // a first width only: set from the widest row once the rows are in
     column.pszText = const_cast<char*>("");
     SendMessageA(listView_, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     // Before any row exists, so that every row gets a check box.
@@ -112,6 +112,8 @@ INT_PTR SelectionDialog::OnInitDialog(WPARAM, LPARAM) {
     SendMessageA(listView_, WM_SETREDRAW, FALSE, 0);
     const int widest = DiscoverComponents(system_, rows, catalogue_);
     SendMessageA(listView_, WM_SETREDRAW, TRUE, 0);
+    // 25 pixels beside the widest text for the check box and the cell's
+    // margins, so that no row is cut short.
     SendMessageA(listView_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM((widest + 25) & 0xFFFF, 0));
 
     if (RowCount() > 0) EnableWindow(installButton_, TRUE);
@@ -148,6 +150,8 @@ INT_PTR SelectionDialog::OnInstall(WORD, WORD id, HWND) {
     SystemHandoffs handoffs(system_);
     InstallCheckedComponents(system_, handoffs, Window(), catalogue_, RowCount(),
                              [this](int row) { return IsRowChecked(row); });
+    // IDOK (1) whether or not it succeeded: the final message has told the
+    // user which, and a script that runs setup is promised 1 after Install.
     EndDialog(Window(), id);
     return 0;
 }
