@@ -57,6 +57,13 @@ private:
 
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
+// The program's icon in the size the two metrics give.
+HICON LoadProgramIcon(HINSTANCE module, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_APPLICATION_ICON), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
 }  // namespace
 
 bool SelectionDialog::RouteMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam,
@@ -86,13 +93,9 @@ INT_PTR SelectionDialog::OnInitDialog(WPARAM, LPARAM) {
     CentreDialog();
 
     HINSTANCE module = g_shell.ResourceModule();
-    bigIcon_.Reset(static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_APPLICATION_ICON),
-                                                 IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                                 GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR)));
+    bigIcon_.Reset(LoadProgramIcon(module, SM_CXICON, SM_CYICON));
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
-    smallIcon_.Reset(static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_APPLICATION_ICON),
-                                                   IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                   GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+    smallIcon_.Reset(LoadProgramIcon(module, SM_CXSMICON, SM_CYSMICON));
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 
     listView_ = GetDlgItem(window, IDC_COMPONENT_LIST);
@@ -125,14 +128,15 @@ int SelectionDialog::RowCount() const {
 }
 
 bool SelectionDialog::IsRowChecked(int row) const {
-    const UINT state = static_cast<UINT>(
-        SendMessageA(listView_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+    const UINT state = static_cast<UINT>(SendMessageA(listView_, LVM_GETITEMSTATE,
+                                                      static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
     return StateImageIndex(state) != kUncheckedImage;
 }
 
 INT_PTR SelectionDialog::UpdateInstallButton(int, NMHDR* header) {
     const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (!(change->uChanged & LVIF_STATE) || (change->uNewState & LVIS_STATEIMAGEMASK) == 0) return 0;
+    if (!(change->uChanged & LVIF_STATE) || (change->uNewState & LVIS_STATEIMAGEMASK) == 0)
+        return 0;
     const int count = RowCount();
     bool anyChecked = false;
     for (int row = 0; row < count && !anyChecked; ++row) anyChecked = IsRowChecked(row);
