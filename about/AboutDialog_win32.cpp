@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr uint32_t kUnicodeCodePage = 1200;
-constexpr uint16_t kEnglishUs = 1033;
+constexpr uint32_t kUnicodeCodePage = 1200;  // UTF-16, as the version resource is written
+constexpr uint16_t kEnglishUs = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
 // Only a plain click of OK (wParam exactly IDOK) closes the box; Esc and the
 // close box do not.

@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr uint32_t kPathBuffer = 260;
+constexpr uint32_t kPathBuffer = 260;  // MAX_PATH
 constexpr uint32_t kValueBuffer = 256;
-constexpr uint32_t kFixedSignature = 0xFEEF04BD;
+constexpr uint32_t kFixedSignature = 0xFEEF04BD;  // VS_FFI_SIGNATURE
 constexpr uint32_t kFixedInfoSize = 52;  // sizeof(VS_FIXEDFILEINFO)
 
 bool IsBlank(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }

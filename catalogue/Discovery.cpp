@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/Names.h"
+
 namespace {
 
 constexpr uint32_t kPathBuffer = 260;  // MAX_PATH
@@ -10,14 +12,6 @@ constexpr int kLineBuffer = 256;
 // isspace in the "C" locale, on the byte as an unsigned value.
 bool IsBlank(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(const char* a, const char* b, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
-}
-
 }  // namespace
 
 DescriptionLine ParseDescriptionLine(const char* line, std::string& value) {
@@ -25,7 +19,8 @@ DescriptionLine ParseDescriptionLine(const char* line, std::string& value) {
     while (IsBlank(static_cast<unsigned char>(*p))) ++p;
     static const char kKey[] = "Description";
     const std::size_t keyLength = sizeof kKey - 1;
-    if (std::strlen(p) < keyLength || !EqualNoCase(p, kKey, keyLength)) return DescriptionLine::Other;
+    if (std::strlen(p) < keyLength || !platform::EqualAsciiNoCase(p, kKey, keyLength))
+        return DescriptionLine::Other;
     p += keyLength;
     while (IsBlank(static_cast<unsigned char>(*p))) ++p;
     // The key without "=" ends the file.
@@ -35,15 +30,6 @@ DescriptionLine ParseDescriptionLine(const char* line, std::string& value) {
     const char* end = std::strchr(p, '\n');
     value.assign(p, end ? static_cast<std::size_t>(end - p) : std::strlen(p));
     return DescriptionLine::Value;
-}
-
-const ComponentPattern kComponentPatterns[3] = {{"", ".ini"}, {"", ".prc"}, {"QM_", ".pdb"}};
-
-bool NameMatchesPattern(const std::string& name, const char* prefix, const char* suffix) {
-    const std::size_t p = std::strlen(prefix), s = std::strlen(suffix);
-    if (name.size() < p + s) return false;
-    return EqualNoCase(name.data(), prefix, p) &&
-           EqualNoCase(name.data() + name.size() - s, suffix, s);
 }
 
 namespace {
@@ -149,11 +135,10 @@ struct Discovery {
     }
 
     template <class OnMatch>
-    void Search(const ComponentPattern& pattern, OnMatch onMatch) {
-        const char* prefix = pattern.prefix;
-        const char* suffix = pattern.suffix;
-        std::unique_ptr<platform::FileSearch> search =
-            system.FindFiles(directory + prefix + "*" + suffix);
+    void Search(const ComponentKind& kind, OnMatch onMatch) {
+        const char* prefix = kind.prefix;
+        const char* suffix = kind.suffix;
+        std::unique_ptr<platform::FileSearch> search = system.FindFiles(directory + KindPattern(kind));
         if (!search) return;
         platform::FoundFile found;
         while (search->Next(found)) {
@@ -179,15 +164,15 @@ int DiscoverComponentsIn(platform::System& system, const std::string& folder,
                          ComponentRowSink& rows, ComponentCatalogue& catalogue,
                          DescriptionListener* listener) {
     Discovery d{system, rows, catalogue, folder, 0, 0};
-    d.Search(kComponentPatterns[0], [&](const std::string& name) {
-        for (std::string& value : ReadDescriptionLines(system, d.directory + name, listener))
-            d.Add(name, std::move(value));
-    });
-    d.Search(kComponentPatterns[1], [&](const std::string& name) {
-        d.Add(name, name.substr(0, name.size() - 4) + " application");
-    });
-    d.Search(kComponentPatterns[2], [&](const std::string& name) {
-        d.Add(name, name.substr(3, name.size() - 7) + " database");
-    });
+    for (const ComponentKind& kind : kComponentKinds) {
+        d.Search(kind, [&](const std::string& name) {
+            if (kind.rows == RowSource::FileName) {
+                d.Add(name, FileNameRowText(kind, name));
+                return;
+            }
+            for (std::string& value : ReadDescriptionLines(system, d.directory + name, listener))
+                d.Add(name, std::move(value));
+        });
+    }
     return d.widest;
 }

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "catalogue/ComponentCatalogue.h"
+#include "catalogue/ComponentKinds.h"
+#include "platform/Names.h"
 #include "platform/Platform.h"
 
 // The list operations the selection dialog offers to discovery.
@@ -35,14 +37,6 @@ public:
     virtual void Piece(const char* piece, DescriptionLine kind) = 0;
 };
 
-// The three searches, in the order their rows are listed: description
-// files, applications, databases. A name matches "prefix*suffix".
-struct ComponentPattern {
-    const char* prefix;
-    const char* suffix;
-};
-extern const ComponentPattern kComponentPatterns[3];
-
 // The short form of the program's directory, ending in a backslash.
 // False (and an empty text) when it cannot be derived.
 bool GetSetupDirectory(platform::System& system, std::string& directory);
@@ -70,6 +64,5 @@ int DiscoverComponentsIn(platform::System& system, const std::string& folder,
                          ComponentRowSink& rows, ComponentCatalogue& catalogue,
                          DescriptionListener* listener = nullptr);
 
-// Whether a long file name matches a pattern of the form "prefix*suffix",
-// compared without regard to ASCII case.
-bool NameMatchesPattern(const std::string& name, const char* prefix, const char* suffix);
+// The name-matching rule, under the name its callers know (platform/Names.h).
+using platform::NameMatchesPattern;

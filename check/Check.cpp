@@ -22,14 +22,6 @@ struct AllRows final : ComponentRowSink {
     int MeasureTextWidth(const std::string&) override { return 0; }
 };
 
-int KindOf(const std::string& name) {
-    int kind = 0;
-    while (kind < 2 && !NameMatchesPattern(name, kComponentPatterns[kind].prefix,
-                                           kComponentPatterns[kind].suffix))
-        ++kind;
-    return kind;
-}
-
 // What a row's text shows the end user.
 void CheckRowText(CodePage& text, const std::string& displayName, const Row& row,
                   Findings& findings) {
@@ -143,11 +135,11 @@ Report CheckFolder(Host& host, const Request& request) {
     for (const ComponentRecord& record : catalogue) {
         const std::string name = record.FullPath.substr(request.folder.size());
         auto known = fileOf.emplace(name, files.size());
-        if (known.second) files.push_back({name, KindOf(name), {}});
+        if (known.second) files.push_back({name, KindOfName(name), {}});
         ComponentFile& file = files[known.first->second];
         Row row{{}, system.Display(name), 0};
         text.ToUtf8(record.DisplayName, row.text);
-        if (file.kind == 0) {
+        if (file.kind->rows == RowSource::DescriptionValues) {
             const std::vector<int>& lines = readingOf[name]->valueLines;
             row.line = file.rowTexts.size() < lines.size() ? lines[file.rowTexts.size()] : 0;
             CheckRowText(text, record.DisplayName, row, findings);

@@ -111,7 +111,7 @@ private:
 // The rows one component file gives, in row order.
 struct ComponentFile {
     std::string name;  // in the code page
-    int kind;          // index into the component kinds
+    const ComponentKind* kind;
     std::vector<std::string> rowTexts;
 };
 

@@ -10,8 +10,6 @@ namespace check {
 
 namespace {
 
-std::string Pattern(const ComponentPattern& p) { return std::string(p.prefix) + "*" + p.suffix; }
-
 std::string UpperAscii(std::string text) {
     for (char& c : text)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -46,8 +44,8 @@ void CheckListing(Folder& folder) {
     for (const FolderEntry& entry : folder.listing.Entries()) {
         const std::string& name = entry.local;
         const std::string file = host.Text().LocalToUtf8(name);
-        for (const ComponentPattern& p : kComponentPatterns) {
-            const std::string pattern = Pattern(p);
+        for (const ComponentKind& p : kComponentKinds) {
+            const std::string pattern = KindPattern(p);
             if (MatchesOnlyByAlias(name, p.prefix, p.suffix)) {
                 findings.Warning("alias-match", file, 0,
                                  "not installed: only its 8.3 alias matches " + pattern +

@@ -12,9 +12,6 @@ namespace check {
 
 namespace {
 
-constexpr int kApplication = 1;  // the kinds' order: description files, applications, databases
-constexpr int kDatabase = 2;
-
 // A type or creator as it is written, its odd bytes as \xNN.
 std::string FourCc(const std::string& code) {
     std::string out;
@@ -36,12 +33,14 @@ void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
     Findings& findings = folder.findings;
     struct Read {
         std::string file;
-        int kind;
+        FileFormat format;
         PalmDatabase db;
     };
     std::vector<Read> read;
     for (const ComponentFile& component : files) {
-        if (component.kind != kApplication && component.kind != kDatabase) continue;
+        const FileFormat format = component.kind->format;
+        if (format != FileFormat::PalmResourceDatabase && format != FileFormat::PalmRecordDatabase)
+            continue;
         const std::string file = folder.Display(component.name);
         if (component.name.find(' ') != std::string::npos)
             findings.Warning("palm-name-space", file, 0,
@@ -66,22 +65,22 @@ void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
             findings.Error("palm-invalid", file, 0,
                            "is no whole Palm database: it " + DescribePalmProblem(db, size) +
                                "; the handheld will not take it");
-        } else if (component.kind == kApplication && !db.IsResourceDatabase()) {
+        } else if (format == FileFormat::PalmResourceDatabase && !db.IsResourceDatabase()) {
             findings.Error("palm-invalid", file, 0,
                            "is a record database (its header lacks the resource flag), not an "
                            "application: a .prc must be a resource database");
-        } else if (component.kind == kDatabase && db.IsResourceDatabase()) {
+        } else if (format == FileFormat::PalmRecordDatabase && db.IsResourceDatabase()) {
             findings.Warning("palm-renamed-application", file, 0,
                              "is a resource database, as an application is, not a record "
                              "database: probably an application renamed to .pdb");
         }
-        if (HeaderRead(db)) read.push_back({file, component.kind, db});
+        if (HeaderRead(db)) read.push_back({file, format, db});
     }
 
     std::map<std::string, std::string> byName;
     std::set<std::string> creators;
     for (const Read& r : read) {
-        if (r.kind == kApplication) creators.insert(r.db.creator);
+        if (r.format == FileFormat::PalmResourceDatabase) creators.insert(r.db.creator);
         auto first = byName.emplace(r.db.name, r.file);
         if (!first.second)
             findings.Error("palm-duplicate-name", r.file, 0,
@@ -91,7 +90,7 @@ void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
                                "depends on the order they are installed in");
     }
     for (const Read& r : read)
-        if (r.kind == kDatabase && creators.count(r.db.creator) == 0)
+        if (r.format == FileFormat::PalmRecordDatabase && creators.count(r.db.creator) == 0)
             findings.Warning("palm-orphan-database", r.file, 0,
                              "its creator " + FourCc(r.db.creator) +
                                  " is that of no application in this folder: on the handheld "

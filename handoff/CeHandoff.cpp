@@ -53,6 +53,9 @@ bool InstallCeComponents(platform::System& system, platform::WindowHandle owner,
         uint32_t error = 0;
         launched = FitsCommandLine(commandLine) && system.RunAndWait(commandLine, error);
     }
+    // Not registered, a line the system would refuse, or a start that failed:
+    // the components are not installed either way, and the string table has
+    // one text for the CE side, so each of them shows it.
     if (!launched)
         ShowMessage(system, owner, LoadResourceText(system, IDS_ACTIVESYNC_MISSING),
                     platform::kIconError);

@@ -7,7 +7,7 @@
 namespace {
 
 constexpr uint32_t kTemplateBuffer = 1024;  // characters, terminator included
-constexpr uint32_t kErrorFilenameTooLong = 206;
+constexpr uint32_t kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 
 // The ".prc" "open" command, or false when no usable one is registered.
 bool QueryCommandTemplate(platform::System& system, std::string& commandTemplate) {

@@ -13,19 +13,20 @@ namespace platform {
 
 using WindowHandle = void*;  // an HWND, opaque to portable code
 
-constexpr uint32_t kAttributeDirectory = 0x10;
-constexpr uint32_t kRegString = 1;         // REG_SZ
-constexpr uint32_t kRegExpandString = 2;   // REG_EXPAND_SZ
-constexpr long kErrorSuccess = 0;
-constexpr long kErrorMoreData = 234;
+// The Windows values under names portable code can use; the Windows side
+// checks each against the header's name.
+constexpr uint32_t kAttributeDirectory = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
+constexpr uint32_t kRegString = 1;              // REG_SZ
+constexpr long kErrorSuccess = 0;               // ERROR_SUCCESS
+constexpr long kErrorMoreData = 234;            // ERROR_MORE_DATA
 // CreateProcess takes at most 32,767 characters, the terminator included.
 constexpr uint32_t kMaxCommandLine = 32766;
 
 // Message-box icon flags, as MessageBoxA takes them.
-constexpr uint32_t kIconError = 0x10;
-constexpr uint32_t kIconWarning = 0x30;
-constexpr uint32_t kIconInformation = 0x40;
-constexpr uint32_t kMbOk = 0x0;
+constexpr uint32_t kIconError = 0x10;        // MB_ICONERROR
+constexpr uint32_t kIconWarning = 0x30;      // MB_ICONWARNING
+constexpr uint32_t kIconInformation = 0x40;  // MB_ICONINFORMATION
+constexpr uint32_t kMbOk = 0x0;              // MB_OK
 
 struct FoundFile {
     std::string name;  // the long name, as the search returned it

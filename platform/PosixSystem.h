@@ -7,16 +7,10 @@
 // calls fail as they do on Windows when nothing is there.
 #pragma once
 
-#include <cstdio>
-
+#include "platform/OpenFile.h"
 #include "platform/Platform.h"
 
 namespace platform {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // A regular file (links followed) opened for reading its raw bytes; null for
 // anything else (folder, device, named pipe) or when it cannot be opened.

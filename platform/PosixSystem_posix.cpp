@@ -10,17 +10,19 @@
 #include <cstring>
 #include <vector>
 
-#include "catalogue/Discovery.h"
+#include "platform/Names.h"
 #include "platform/TextMode.h"
 
 namespace platform {
 
 namespace {
 
-constexpr long kErrorFileNotFound = 2;
-constexpr uint32_t kErrorNotSupported = 50;
+constexpr long kErrorFileNotFound = 2;       // ERROR_FILE_NOT_FOUND
+constexpr uint32_t kErrorNotSupported = 50;  // ERROR_NOT_SUPPORTED
+// HRESULT_FROM_WIN32(ERROR_NO_ASSOCIATION)
 constexpr long kNoAssociation = static_cast<int32_t>(0x80070483u);
-constexpr uint32_t kAttributeNormal = 0x80;  // what Windows gives a file without others
+// FILE_ATTRIBUTE_NORMAL: what Windows gives a file without others
+constexpr uint32_t kAttributeNormal = 0x80;
 
 struct DirCloser {
     void operator()(DIR* dir) const { closedir(dir); }

@@ -1,25 +1,16 @@
 // The Windows side of the platform seam: each operation is one call (or one
-// fixed sequence of calls) and decides nothing.
+// fixed sequence of calls). It makes four decisions of its own, each
+// explained where it is made: the UTF-8 code page's branch of ExactAnsiText,
+// the UTF-16 message box, the fallback when a library cannot be loaded with
+// the search flag, and the gate of the version calls on VerQueryValueA.
 #pragma once
 
 #include <windows.h>
 
+#include "platform/Handles_win32.h"
 #include "platform/Platform.h"
 
 namespace platform {
-
-// Owns a module loaded at run time from the system directory only.
-class SystemLibrary {
-public:
-    explicit SystemLibrary(const char* name);
-    ~SystemLibrary();
-    SystemLibrary(const SystemLibrary&) = delete;
-    SystemLibrary& operator=(const SystemLibrary&) = delete;
-    FARPROC Find(const char* name) const;
-
-private:
-    HMODULE module_;
-};
 
 class Win32System final : public System {
 public:
@@ -54,7 +45,8 @@ private:
     bool LoadVersionLibrary();
 
     HINSTANCE resourceModule_;
-    std::unique_ptr<SystemLibrary> version_;
+    bool versionLoaded_ = false;  // tried once, whether or not it loaded
+    LibraryHandle version_;
 };
 
 // Restricts library loading to the system directory; must run first.

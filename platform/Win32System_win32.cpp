@@ -8,21 +8,24 @@
 
 namespace platform {
 
-namespace {
+static_assert(kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY, "FILE_ATTRIBUTE_DIRECTORY");
+static_assert(kRegString == REG_SZ, "REG_SZ");
+static_assert(kErrorSuccess == ERROR_SUCCESS, "ERROR_SUCCESS");
+static_assert(kErrorMoreData == ERROR_MORE_DATA, "ERROR_MORE_DATA");
+static_assert(kIconError == MB_ICONERROR, "MB_ICONERROR");
+static_assert(kIconWarning == MB_ICONWARNING, "MB_ICONWARNING");
+static_assert(kIconInformation == MB_ICONINFORMATION, "MB_ICONINFORMATION");
+static_assert(kMbOk == MB_OK, "MB_OK");
 
-// LOAD_LIBRARY_SEARCH_SYSTEM32, spelt out for headers that predate it.
-constexpr DWORD kSearchSystem32 = 0x00000800;
+namespace {
 
 class Win32FileSearch final : public FileSearch {
 public:
     Win32FileSearch(HANDLE handle, const WIN32_FIND_DATAA& first)
         : handle_(handle), data_(first), havePending_(true) {}
-    ~Win32FileSearch() override { FindClose(handle_); }
-    Win32FileSearch(const Win32FileSearch&) = delete;
-    Win32FileSearch& operator=(const Win32FileSearch&) = delete;
 
     bool Next(FoundFile& found) override {
-        if (!havePending_ && !FindNextFileA(handle_, &data_)) return false;
+        if (!havePending_ && !FindNextFileA(handle_.Get(), &data_)) return false;
         havePending_ = false;
         data_.cFileName[MAX_PATH - 1] = '\0';
         found.name = data_.cFileName;
@@ -31,7 +34,7 @@ public:
     }
 
 private:
-    HANDLE handle_;
+    FindHandle handle_;
     WIN32_FIND_DATAA data_;
     bool havePending_;
 };
@@ -39,60 +42,13 @@ private:
 class CrtTextFile final : public TextFile {
 public:
     explicit CrtTextFile(FILE* file) : file_(file) {}
-    ~CrtTextFile() override { std::fclose(file_); }
-    CrtTextFile(const CrtTextFile&) = delete;
-    CrtTextFile& operator=(const CrtTextFile&) = delete;
 
     bool ReadLine(char* buffer, int size) override {
-        return std::fgets(buffer, size, file_) != nullptr;
+        return std::fgets(buffer, size, file_.get()) != nullptr;
     }
 
 private:
-    FILE* file_;
-};
-
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    ~RegistryKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    HKEY* Receive() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
-class KernelHandle {
-public:
-    explicit KernelHandle(HANDLE handle) : handle_(handle) {}
-    ~KernelHandle() {
-        if (handle_) CloseHandle(handle_);
-    }
-    KernelHandle(const KernelHandle&) = delete;
-    KernelHandle& operator=(const KernelHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-class LocalText {
-public:
-    LocalText() = default;
-    ~LocalText() {
-        if (text_) LocalFree(text_);
-    }
-    LocalText(const LocalText&) = delete;
-    LocalText& operator=(const LocalText&) = delete;
-    char** Receive() { return &text_; }
-    const char* Get() const { return text_; }
-
-private:
-    char* text_ = nullptr;
+    OpenFile file_;
 };
 
 using GetFileVersionInfoSizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
@@ -112,35 +68,34 @@ Fn As(FARPROC proc) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
 }
 
-}  // namespace
-
-SystemLibrary::SystemLibrary(const char* name)
-    : module_(LoadLibraryExA(name, nullptr, kSearchSystem32)) {
-    if (module_) return;
-    // Systems without the search flag reject it. A bare name would still be
-    // looked for in the program's folder first, so name the system's copy.
+// A library from the system directory only; null when it cannot be loaded.
+HMODULE LoadSystemLibrary(const char* name) {
+    HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module) return module;
+    // The fallback. Systems without the search flag reject it; a bare name
+    // would still be looked for in the program's folder first, so the system's
+    // copy is named by its full path.
     char path[MAX_PATH];
     const UINT n = GetSystemDirectoryA(path, MAX_PATH);
     const std::size_t length = std::strlen(name);
-    if (n == 0 || n + 1 + length >= MAX_PATH) return;
+    if (n == 0 || n + 1 + length >= MAX_PATH) return nullptr;
     path[n] = '\\';
     std::memcpy(path + n + 1, name, length + 1);
-    module_ = LoadLibraryA(path);
+    return LoadLibraryA(path);
 }
 
-SystemLibrary::~SystemLibrary() {
-    if (module_) FreeLibrary(module_);
+FARPROC Find(const LibraryHandle& library, const char* name) {
+    return library.Get() ? GetProcAddress(library.Get(), name) : nullptr;
 }
 
-FARPROC SystemLibrary::Find(const char* name) const {
-    return module_ ? GetProcAddress(module_, name) : nullptr;
-}
+}  // namespace
 
 void RestrictLibrarySearch() {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     auto setDefault = As<SetDefaultDllDirectoriesFn>(GetProcAddress(kernel, "SetDefaultDllDirectories"));
-    if (setDefault && setDefault(kSearchSystem32)) return;
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    // Without it, at least the current directory leaves the search order.
     SetDllDirectoryA("");
 }
 
@@ -150,7 +105,7 @@ void InitCommonControlsAtRunTime(DWORD classes) {
         DWORD dwICC;
     } init = {8, classes};
     // The library stays loaded for the whole run: the dialogs use its classes.
-    HMODULE comctl = LoadLibraryExA("comctl32.dll", nullptr, kSearchSystem32);
+    HMODULE comctl = LoadLibraryExA("comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Without the search flag the name is still safe: the manifest's
     // common-controls dependency redirects it to the system's side-by-side
     // copy before any folder is searched.
@@ -186,8 +141,10 @@ uint32_t Win32System::WideShortPathName(const char16_t* path, char16_t* buffer, 
 bool Win32System::ExactAnsiText(const char16_t* text, uint32_t length, std::string& ansi) {
     ansi.clear();
     if (length == 0) return true;
-    // UTF-8 takes neither the flag nor the report (the call fails with
-    // them); it has no look-alikes, and refuses text that is not UTF-16.
+    // A UTF-8 code page is converted otherwise: it takes neither the
+    // no-best-fit flag nor the default-character report (the call fails with
+    // them), has no look-alikes to avoid, and with WC_ERR_INVALID_CHARS
+    // refuses what is not valid UTF-16 instead.
     const bool utf8 = GetACP() == CP_UTF8;
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
@@ -243,6 +200,9 @@ bool Win32System::RunAndWait(std::string& commandLine, uint32_t& error) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     ZeroMemory(&process, sizeof process);
+    // No application name: the system takes the program from the command
+    // line's first token, which handoff/ always opens with a quote, so a path
+    // with blanks cannot be read as a shorter program.
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process)) {
         error = GetLastError();
@@ -287,48 +247,54 @@ std::vector<wchar_t> Widen(const std::string& text) {
 
 void Win32System::ShowMessageBox(WindowHandle owner, const std::string& text,
                                  const std::string& caption, uint32_t flags) {
-    // MessageBoxA loses a text of more than 32,767 characters (its conversion
-    // fails and the box shows garbage); converting here keeps every character.
+    // The wide box, not MessageBoxA: MessageBoxA loses a text of more than
+    // 32,767 characters (its conversion fails and the box shows garbage);
+    // converting here keeps every character.
     MessageBoxW(static_cast<HWND>(owner), Widen(text).data(), Widen(caption).data(), flags);
 }
 
 bool Win32System::IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 bool Win32System::LoadVersionLibrary() {
-    if (!version_) version_.reset(new SystemLibrary("version.dll"));
-    return version_->Find("VerQueryValueA") != nullptr;
+    if (!versionLoaded_) {
+        versionLoaded_ = true;
+        version_.Reset(LoadSystemLibrary("version.dll"));
+    }
+    // The gate: without VerQueryValueA no block can be read, so every
+    // version call fails at once, as when the library is missing.
+    return Find(version_, "VerQueryValueA") != nullptr;
 }
 
 uint32_t Win32System::VersionInfoSize(const char* file) {
     if (!LoadVersionLibrary()) return 0;
-    auto fn = As<GetFileVersionInfoSizeFn>(version_->Find("GetFileVersionInfoSizeA"));
+    auto fn = As<GetFileVersionInfoSizeFn>(Find(version_, "GetFileVersionInfoSizeA"));
     DWORD unused = 0;
     return fn ? fn(file, &unused) : 0;
 }
 
 bool Win32System::VersionInfoData(const char* file, uint32_t size, void* block) {
     if (!LoadVersionLibrary()) return false;
-    auto fn = As<GetFileVersionInfoFn>(version_->Find("GetFileVersionInfoA"));
+    auto fn = As<GetFileVersionInfoFn>(Find(version_, "GetFileVersionInfoA"));
     return fn && fn(file, 0, size, block);
 }
 
 uint32_t Win32System::WideVersionInfoSize(const char16_t* file) {
     if (!LoadVersionLibrary()) return 0;
-    auto fn = As<GetFileVersionInfoSizeWFn>(version_->Find("GetFileVersionInfoSizeW"));
+    auto fn = As<GetFileVersionInfoSizeWFn>(Find(version_, "GetFileVersionInfoSizeW"));
     DWORD unused = 0;
     return fn ? fn(Wide(file), &unused) : 0;
 }
 
 bool Win32System::WideVersionInfoData(const char16_t* file, uint32_t size, void* block) {
     if (!LoadVersionLibrary()) return false;
-    auto fn = As<GetFileVersionInfoWFn>(version_->Find("GetFileVersionInfoW"));
+    auto fn = As<GetFileVersionInfoWFn>(Find(version_, "GetFileVersionInfoW"));
     return fn && fn(Wide(file), 0, size, block);
 }
 
 bool Win32System::VersionQueryValue(const void* block, const char* subBlock, const void** value,
                                     uint32_t* length) {
     if (!LoadVersionLibrary()) return false;
-    auto fn = As<VerQueryValueFn>(version_->Find("VerQueryValueA"));
+    auto fn = As<VerQueryValueFn>(Find(version_, "VerQueryValueA"));
     void* found = nullptr;
     UINT foundLength = 0;
     if (!fn || !fn(block, subBlock, &found, &foundLength)) return false;

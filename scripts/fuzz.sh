@@ -30,7 +30,9 @@ status=0
 for target in "${targets[@]}"; do
   # The product sources each target links, and the longest input it gets.
   case "$target" in
-    description_reader) sources=(catalogue/Discovery.cpp); max_len=4096 ;;
+    description_reader)
+      sources=(catalogue/Discovery.cpp catalogue/ComponentKinds.cpp platform/Names.cpp)
+      max_len=4096 ;;
     palm_template) sources=(handoff/PalmHandoff.cpp handoff/CeHandoff.cpp shell/MessageText.cpp)
                    max_len=2048 ;;
     version_block) sources=(about/VersionInfo.cpp); max_len=4096 ;;

@@ -1,15 +1,12 @@
 #include "selection/InstallCommand.h"
 
+#include "catalogue/ComponentKinds.h"
 #include "handoff/Handoff.h"
 #include "resources/resource.h"
 #include "shell/MessageText.h"
 
 bool IsCeComponent(const std::string& fullPath) {
-    const std::size_t n = fullPath.size();
-    if (n <= 4) return false;
-    const char* tail = fullPath.data() + n - 4;
-    return tail[0] == '.' && (tail[1] == 'i' || tail[1] == 'I') &&
-           (tail[2] == 'n' || tail[2] == 'N') && (tail[3] == 'i' || tail[3] == 'I');
+    return ToolForPath(fullPath) == InstallTool::CeAppManager;
 }
 
 bool SystemHandoffs::InstallCe(platform::WindowHandle owner, const ComponentCatalogue& components) {

@@ -7,7 +7,9 @@
 #include "catalogue/ComponentCatalogue.h"
 #include "platform/Platform.h"
 
-// A path ending in ".ini" in any case, longer than 4 bytes.
+// Whether the record goes to the CE Application Manager (ToolForPath in
+// catalogue/ComponentKinds.h): a path ending in ".ini" in any case, longer
+// than 4 bytes.
 bool IsCeComponent(const std::string& fullPath);
 
 // The two hand-offs, replaceable in tests.

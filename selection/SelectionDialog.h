@@ -5,28 +5,9 @@
 #include <commctrl.h>
 
 #include "catalogue/ComponentCatalogue.h"
+#include "platform/Handles_win32.h"
 #include "platform/Platform.h"
 #include "shell/BoundDialog.h"
-
-// Owns an icon loaded for the dialog; the window does not free the icons it
-// is given, so they go with the dialog object, after the window.
-class IconHandle {
-public:
-    IconHandle() = default;
-    ~IconHandle() {
-        if (icon_) DestroyIcon(icon_);
-    }
-    IconHandle(const IconHandle&) = delete;
-    IconHandle& operator=(const IconHandle&) = delete;
-    void Reset(HANDLE icon) {
-        if (icon_) DestroyIcon(icon_);
-        icon_ = static_cast<HICON>(icon);
-    }
-    HICON Get() const { return icon_; }
-
-private:
-    HICON icon_ = nullptr;
-};
 
 class SelectionDialog final : public BoundDialog {
 public:
@@ -50,6 +31,8 @@ private:
     ComponentCatalogue catalogue_;
     HWND listView_ = nullptr;
     HWND installButton_ = nullptr;
-    IconHandle bigIcon_;
-    IconHandle smallIcon_;
+    // The window does not free the icons it is given, so they go with the
+    // dialog object, after the window.
+    platform::IconHandle bigIcon_;
+    platform::IconHandle smallIcon_;
 };

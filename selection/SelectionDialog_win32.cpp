@@ -8,9 +8,15 @@
 
 namespace {
 
-constexpr UINT kStateImageMask = 0xF000;
-constexpr UINT kCheckedState = 0x2000;
-constexpr UINT kUncheckedIndex = 1;
+// The check boxes are the list's state images: 1 is the empty box, 2 the
+// checked one.
+constexpr UINT kUncheckedImage = 1;
+constexpr UINT kCheckedState = INDEXTOSTATEIMAGEMASK(2);
+
+// The state image's index in an item state: INDEXTOSTATEIMAGEMASK undone.
+UINT StateImageIndex(UINT state) {
+    return (state & LVIS_STATEIMAGEMASK) / INDEXTOSTATEIMAGEMASK(1);
+}
 
 const MessageMapEntry<SelectionDialog> kMessageMap[] = {
     OnInitDialog(&SelectionDialog::OnInitDialog),
@@ -36,7 +42,7 @@ public:
     void SetRowChecked(int index) override {
         LVITEMA item = {};
         item.state = kCheckedState;
-        item.stateMask = kStateImageMask;
+        item.stateMask = LVIS_STATEIMAGEMASK;
         SendMessageA(listView_, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
                      reinterpret_cast<LPARAM>(&item));
     }
@@ -50,6 +56,13 @@ private:
 };
 
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// The program's icon in the size the two metrics give.
+HICON LoadProgramIcon(HINSTANCE module, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_APPLICATION_ICON), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
 
 }  // namespace
 
@@ -80,13 +93,9 @@ INT_PTR SelectionDialog::OnInitDialog(WPARAM, LPARAM) {
     CentreDialog();
 
     HINSTANCE module = g_shell.ResourceModule();
-    bigIcon_.Reset(LoadImageA(module, MAKEINTRESOURCEA(IDI_APPLICATION_ICON), IMAGE_ICON,
-                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                              LR_DEFAULTCOLOR));
+    bigIcon_.Reset(LoadProgramIcon(module, SM_CXICON, SM_CYICON));
     SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
-    smallIcon_.Reset(LoadImageA(module, MAKEINTRESOURCEA(IDI_APPLICATION_ICON), IMAGE_ICON,
-                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                LR_DEFAULTCOLOR));
+    smallIcon_.Reset(LoadProgramIcon(module, SM_CXSMICON, SM_CYSMICON));
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
 
     listView_ = GetDlgItem(window, IDC_COMPONENT_LIST);
@@ -95,7 +104,7 @@ INT_PTR SelectionDialog::OnInitDialog(WPARAM, LPARAM) {
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
     column.fmt = LVCFMT_LEFT;
-    column.cx = 150;
+    column.cx = 150;  // a first width only: set from the widest row once the rows are in
     column.pszText = const_cast<char*>("");
     SendMessageA(listView_, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
     // Before any row exists, so that every row gets a check box.
@@ -106,6 +115,8 @@ INT_PTR SelectionDialog::OnInitDialog(WPARAM, LPARAM) {
     SendMessageA(listView_, WM_SETREDRAW, FALSE, 0);
     const int widest = DiscoverComponents(system_, rows, catalogue_);
     SendMessageA(listView_, WM_SETREDRAW, TRUE, 0);
+    // 25 pixels beside the widest text for the check box and the cell's
+    // margins, so that no row is cut short.
     SendMessageA(listView_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM((widest + 25) & 0xFFFF, 0));
 
     if (RowCount() > 0) EnableWindow(installButton_, TRUE);
@@ -117,14 +128,15 @@ int SelectionDialog::RowCount() const {
 }
 
 bool SelectionDialog::IsRowChecked(int row) const {
-    const UINT state = static_cast<UINT>(
-        SendMessageA(listView_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), kStateImageMask));
-    return ((state & kStateImageMask) >> 12) != kUncheckedIndex;
+    const UINT state = static_cast<UINT>(SendMessageA(listView_, LVM_GETITEMSTATE,
+                                                      static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+    return StateImageIndex(state) != kUncheckedImage;
 }
 
 INT_PTR SelectionDialog::UpdateInstallButton(int, NMHDR* header) {
     const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    if (!(change->uChanged & LVIF_STATE) || (change->uNewState & kStateImageMask) == 0) return 0;
+    if (!(change->uChanged & LVIF_STATE) || (change->uNewState & LVIS_STATEIMAGEMASK) == 0)
+        return 0;
     const int count = RowCount();
     bool anyChecked = false;
     for (int row = 0; row < count && !anyChecked; ++row) anyChecked = IsRowChecked(row);
@@ -142,6 +154,8 @@ INT_PTR SelectionDialog::OnInstall(WORD, WORD id, HWND) {
     SystemHandoffs handoffs(system_);
     InstallCheckedComponents(system_, handoffs, Window(), catalogue_, RowCount(),
                              [this](int row) { return IsRowChecked(row); });
+    // IDOK (1) whether or not it succeeded: the final message has told the
+    // user which, and a script that runs setup is promised 1 after Install.
     EndDialog(Window(), id);
     return 0;
 }

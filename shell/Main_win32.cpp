@@ -1,26 +1,22 @@
 // Process entry: prepare the platform, run the selection dialog, take
 // everything down again; the dialog's end code is the exit code.
 #include <windows.h>
-#include <objbase.h>
+#include <commctrl.h>
 
+#include "platform/Handles_win32.h"
 #include "platform/Win32System.h"
 #include "resources/resource.h"
 #include "selection/SelectionDialog.h"
 #include "shell/ShellContext.h"
-
-namespace {
-
-constexpr DWORD kBarAndCoolClasses = 0x404;  // ICC_BAR_CLASSES | ICC_COOL_CLASSES
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // Before anything loads a library: never from the setup folder or the
     // current directory, which may hold files the user did not choose.
     platform::RestrictLibrarySearch();
 
-    CoInitialize(nullptr);
-    platform::InitCommonControlsAtRunTime(kBarAndCoolClasses);
+    // First in and last out: it outlives ShellContext and everything else.
+    const platform::ComApartment com;
+    platform::InitCommonControlsAtRunTime(ICC_BAR_CLASSES | ICC_COOL_CLASSES);
     g_shell.Init(instance);
 
     INT_PTR endCode;
@@ -31,6 +27,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
 
     g_shell.Term();
-    CoUninitialize();
     return static_cast<int>(endCode);
 }

@@ -1,5 +1,7 @@
 #include "shell/ShellContext.h"
 
+#include "platform/Handles_win32.h"
+
 ShellContext g_shell;
 
 void ShellContext::Init(HINSTANCE resourceModule) {
@@ -16,18 +18,17 @@ void ShellContext::Term() {
 }
 
 void ShellContext::Register(BoundDialog& object, BindingEntry& entry) {
-    EnterCriticalSection(&lock_);
+    const platform::CriticalSectionLock hold(lock_);
     entry.object = &object;
     entry.threadId = GetCurrentThreadId();
     entry.next = pending_;
     pending_ = &entry;
-    LeaveCriticalSection(&lock_);
 }
 
 BoundDialog* ShellContext::TakePending() {
     const DWORD thread = GetCurrentThreadId();
     BoundDialog* found = nullptr;
-    EnterCriticalSection(&lock_);
+    const platform::CriticalSectionLock hold(lock_);
     for (BindingEntry** link = &pending_; *link; link = &(*link)->next) {
         if ((*link)->threadId == thread) {
             found = (*link)->object;
@@ -35,17 +36,15 @@ BoundDialog* ShellContext::TakePending() {
             break;
         }
     }
-    LeaveCriticalSection(&lock_);
     return found;
 }
 
 void ShellContext::Withdraw(BindingEntry& entry) {
-    EnterCriticalSection(&lock_);
+    const platform::CriticalSectionLock hold(lock_);
     for (BindingEntry** link = &pending_; *link; link = &(*link)->next) {
         if (*link == &entry) {
             *link = entry.next;
             break;
         }
     }
-    LeaveCriticalSection(&lock_);
 }

@@ -7,10 +7,6 @@
 #       time limit; passes when it exits with 0.
 #   add_e2e_scenario(<name> [TIMEOUT <s>])
 #       runs one scenario of tests/e2e/driver.cpp as the test e2e.<name>.
-#
-# Scenarios named in E2E_PENDING are registered but disabled, for parts of
-# setup.exe that are not finished yet (e.g. -DE2E_PENDING="about;install");
-# -DE2E_RUN_PENDING=ON runs them all the same.
 
 set(WINE_TEST_SCRIPTS ${CMAKE_SOURCE_DIR}/tests/wine)
 # The 64-bit test build runs under the 64-bit loader in a prefix of its own.
@@ -20,10 +16,6 @@ else()
   set(WINE_TEST_ARCH win32)
 endif()
 set(WINE_TEST_ENV WINE_TEST_ROOT=${CMAKE_BINARY_DIR} WINE_TEST_ARCH=${WINE_TEST_ARCH})
-if(NOT DEFINED E2E_PENDING)
-  set(E2E_PENDING "")
-endif()
-option(E2E_RUN_PENDING "Also run the end-to-end scenarios listed in E2E_PENDING" OFF)
 
 # ---- Programs -----------------------------------------------------------------
 
@@ -104,9 +96,6 @@ function(add_e2e_scenario name)
   add_wine_test(NAME e2e.${name} TIMEOUT ${ARG_TIMEOUT}
     COMMAND e2e_driver ${name} --setup $<TARGET_FILE:setup>
             --tools ${CMAKE_BINARY_DIR}/tests/standins)
-  if(name IN_LIST E2E_PENDING AND NOT E2E_RUN_PENDING)
-    set_tests_properties(e2e.${name} PROPERTIES DISABLED TRUE)
-  endif()
 endfunction()
 
 # ---- End-to-end scenarios ----------------------------------------------------------

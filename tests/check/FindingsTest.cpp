@@ -50,7 +50,7 @@ public:
             const std::string name = e.name.substr(slash + 1);
             const platform::FoundFile found{name, e.folder ? dir : 0x20u};
             fs.searches[parent + "*"].push_back(found);
-            for (const ComponentPattern& p : kComponentPatterns)
+            for (const ComponentKind& p : kComponentKinds)
                 if (slash == std::string::npos && (NameMatchesPattern(name, p.prefix, p.suffix) ||
                                                    check::MatchesOnlyByAlias(name, p.prefix, p.suffix)))
                     fs.searches[kDir + p.prefix + "*" + p.suffix].push_back(found);

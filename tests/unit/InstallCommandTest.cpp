@@ -2,8 +2,8 @@
 
 #include <set>
 
+#include "catalogue/Discovery.h"
 #include "fakes/FakeSystem.h"
-#include "selection/Centre.h"
 #include "selection/InstallCommand.h"
 
 namespace {
@@ -16,6 +16,35 @@ TEST(InstallCommand, CeComponentIsAnIniPathLongerThanFourBytes) {
         {"x.ini ", false},      {".ini", false},        {"a.in", false},        {"a.ini.prc", false},
         {"C:\\S\\aini", false}, {"", false}};
     for (const auto& c : cases) EXPECT_EQ(IsCeComponent(c.first), c.second) << c.first;
+}
+
+struct AcceptingRows : ComponentRowSink {
+    bool InsertRow(int, const std::string&) override { return true; }
+    void SetRowChecked(int) override {}
+    int MeasureTextWidth(const std::string&) override { return 0; }
+};
+
+std::vector<std::string> Paths(const ComponentCatalogue& c) {
+    std::vector<std::string> paths;
+    for (const ComponentRecord& r : c) paths.push_back(r.FullPath);
+    return paths;
+}
+
+TEST(InstallCommand, EachDiscoveredKindGoesToItsTool) {
+    fakes::FakeSystem fs;
+    fs.searches["D:\\*.ini"] = {{"Maps.INI", 0}, {"b.ini", 0}};
+    fs.searches["D:\\*.prc"] = {{"Maps.prc", 0}};
+    fs.searches["D:\\QM_*.pdb"] = {{"QM_Streets.pdb", 0}, {"qm_b.PDB", 0}};
+    fs.files["D:\\Maps.INI"] = "Description=One\nDescription=Two\n";
+    fs.files["D:\\b.ini"] = "Description=Three\n";
+    ComponentCatalogue catalogue, ce, palm;
+    AcceptingRows rows;
+    DiscoverComponentsIn(fs, "D:\\", rows, catalogue);
+    ASSERT_EQ(catalogue.Count(), 6u);
+    PartitionCheckedComponents(catalogue, 6, [](int) { return true; }, ce, palm);
+    EXPECT_EQ(Paths(ce), (std::vector<std::string>{"D:\\Maps.INI", "D:\\Maps.INI", "D:\\b.ini"}));
+    EXPECT_EQ(Paths(palm),
+              (std::vector<std::string>{"D:\\Maps.prc", "D:\\QM_Streets.pdb", "D:\\qm_b.PDB"}));
 }
 
 // Records each hand-off with the owner and the paths it was given.
@@ -67,29 +96,6 @@ TEST(InstallCommand, HandsOffCheckedRowsCeFirstAndReports) {
         EXPECT_EQ(fs.boxes[0].owner, kOwner);
         EXPECT_EQ(fs.boxes[0].text, c.ok ? "Setup complete." : "Setup did not complete successfully.");
         EXPECT_EQ(fs.boxes[0].flags, c.ok ? 0x40u : 0x30u);
-    }
-}
-
-TEST(Centre, CentresThenKeepsInsideWorkArea) {
-    const Rect area{0, 0, 1000, 800};
-    const struct {
-        const char* name; Rect dialog; bool hasOwner; Rect owner, work; Point expected;
-    } cases[] = {
-        {"over owner", {0, 0, 200, 100}, true, {100, 100, 500, 300}, area, {200, 150}},
-        {"over work area", {50, 50, 250, 150}, false, {}, {100, 40, 900, 740}, {400, 340}},
-        {"odd sizes truncate", {0, 0, 201, 101}, true, {100, 100, 400, 300}, area, {150, 150}},
-        {"negative coordinates truncate toward zero", {0, 0, 11, 11}, true, {-101, -51, 0, 0},
-         {-500, -500, 500, 500}, {-55, -30}},
-        {"past right and bottom", {0, 0, 300, 200}, true, {800, 700, 1000, 800}, area, {700, 600}},
-        {"past left and top", {0, 0, 300, 200}, true, {-100, -100, 100, 100}, area, {0, 0}},
-        {"wider and taller than area", {0, 0, 1200, 900}, false, {}, area, {0, 0}},
-        {"wide, owner on the right", {0, 0, 1200, 100}, true, {900, 0, 1000, 100}, area, {-200, 0}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Point p = CentredPosition(c.dialog, c.hasOwner ? &c.owner : nullptr, c.work);
-        EXPECT_EQ(p.x, c.expected.x);
-        EXPECT_EQ(p.y, c.expected.y);
     }
 }
 
