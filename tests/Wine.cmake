@@ -41,17 +41,27 @@ foreach(tool CEAppMgr PalmInstall)
   target_link_options(${target} PRIVATE -static -s)
 endforeach()
 
+# The harness the programs below share (tests/e2e/harness.h), one file per
+# job, built once per tree.
+set(E2E_HARNESS_SOURCES)
+foreach(part check files registry remote pixels setup_run)
+  list(APPEND E2E_HARNESS_SOURCES ${CMAKE_SOURCE_DIR}/tests/e2e/${part}.cpp)
+endforeach()
+add_library(e2e_harness STATIC ${E2E_HARNESS_SOURCES})
+target_compile_definitions(e2e_harness PUBLIC ${WINE_TEST_DEFINITIONS})
+target_compile_options(e2e_harness PRIVATE ${WARNINGS} -Werror)
+target_link_libraries(e2e_harness PUBLIC user32 gdi32 advapi32 shlwapi)
+
 # A program of ours that drives setup.exe through the harness, built into
 # tests/e2e as <name>.exe. It copies setup.exe and the stand-ins, so building
 # it builds them too.
 function(add_e2e_program target name source)
-  add_executable(${target} ${source} ${CMAKE_SOURCE_DIR}/tests/e2e/harness.cpp)
+  add_executable(${target} ${source})
   set_target_properties(${target} PROPERTIES OUTPUT_NAME ${name}
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/e2e)
-  target_compile_definitions(${target} PRIVATE ${WINE_TEST_DEFINITIONS})
   target_compile_options(${target} PRIVATE ${WARNINGS} -Werror)
   target_link_options(${target} PRIVATE -static)
-  target_link_libraries(${target} PRIVATE user32 gdi32 advapi32 shlwapi)
+  target_link_libraries(${target} PRIVATE e2e_harness)
   add_dependencies(${target} setup standin_ceappmgr standin_palminstall)
 endfunction()
 

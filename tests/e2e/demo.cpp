@@ -149,105 +149,10 @@ void Report(const Demo& d) {
 
 // ---- Pictures -------------------------------------------------------------------
 
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<BYTE> bgr;  // bottom-up rows of 24-bit pixels, each padded to 4 bytes
-    int Stride() const { return (width * 3 + 3) & ~3; }
-    COLORREF At(int x, int y) const {  // y counted from the top
-        const BYTE* px = &bgr[static_cast<std::size_t>(height - 1 - y) * Stride() + x * 3];
-        return RGB(px[2], px[1], px[0]);
-    }
-    bool operator==(const Picture& o) const {
-        return width == o.width && height == o.height && bgr == o.bgr;
-    }
-};
-
-// The window as it is on the screen: with Wine drawing the frame itself
-// (Managed=N) that includes the caption and its buttons.
-Picture Grab(HWND hwnd) {
-    Picture p;
-    RECT r{};
-    if (!GetWindowRect(hwnd, &r)) return p;
-    p.width = r.right - r.left;
-    p.height = r.bottom - r.top;
-    if (p.width <= 0 || p.height <= 0) return Picture{};
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, p.width, p.height);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, p.width, p.height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(dc, old);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = p.width;
-    info.bmiHeader.biHeight = p.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    p.bgr.assign(static_cast<std::size_t>(p.Stride()) * p.height, 0);
-    if (GetDIBits(dc, bitmap, 0, static_cast<UINT>(p.height), p.bgr.data(), &info,
-                  DIB_RGB_COLORS) != p.height)
-        p = Picture{};
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return p;
-}
-
-// A window that has just appeared may not have painted all of itself yet:
-// grab until two pictures a little apart are the same.
-Picture GrabSettled(HWND hwnd) {
-    Picture last = Grab(hwnd);
-    Picture now;
-    WaitUntil(
-        [&] {
-            Sleep(150);
-            now = Grab(hwnd);
-            const bool same = now == last && now.width > 0;
-            last = now;
-            return same;
-        },
-        5000);
-    return last;
-}
-
-int DistinctColours(const Picture& p, int enough) {
-    std::vector<DWORD> seen;
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) {
-            const BYTE* px = &p.bgr[static_cast<std::size_t>(y) * p.Stride() + x * 3];
-            const DWORD c = px[0] | (px[1] << 8) | (px[2] << 16);
-            if (std::find(seen.begin(), seen.end(), c) == seen.end()) {
-                seen.push_back(c);
-                if (static_cast<int>(seen.size()) >= enough) return enough;
-            }
-        }
-    return static_cast<int>(seen.size());
-}
-
-bool WriteBmp(const std::string& path, const Picture& p) {
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = p.width;
-    header.biHeight = p.height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(p.bgr.size());
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + header.biSizeImage;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
-    bytes.append(reinterpret_cast<const char*>(p.bgr.data()), p.bgr.size());
-    return WriteTextFile(path, bytes);
-}
-
 // Saves <shots>\<name>.bmp when pictures were asked for.
 void Shoot(HWND hwnd, const char* name) {
     if (g_options.shots.empty()) return;
-    const Picture p = GrabSettled(hwnd);
+    const Pixels p = GrabSettled(hwnd);
     // A failed grab gives a black or empty picture; a dialog has text, a
     // frame and buttons in several colours.
     const int colours = DistinctColours(p, 8);
@@ -259,7 +164,7 @@ void Shoot(HWND hwnd, const char* name) {
     const COLORREF active = GetSysColor(COLOR_ACTIVECAPTION);
     const int y = GetSystemMetrics(SM_CYFIXEDFRAME) + 1;
     int same = 0;
-    for (int x = 0; x < p.width && y < p.height; ++x) same += p.At(x, y) == active;
+    for (int x = 0; x < p.width && y < p.height; ++x) same += p.Colour(x, y) == active;
     ok(same * 2 > p.width, "%s: caption drawn active (%d of %d pixels of row %d)", name, same,
        p.width, y);
     const std::string path = g_options.shots + "\\" + name + ".bmp";
@@ -267,12 +172,6 @@ void Shoot(HWND hwnd, const char* name) {
 }
 
 // ---- The road -------------------------------------------------------------------
-
-int ColumnWidth(HWND list) {
-    LRESULT width = -1;
-    Send(list, LVM_GETCOLUMNWIDTH, 0, 0, &width);
-    return static_cast<int>(width);
-}
 
 bool Contains(const std::vector<std::string>& v, const std::string& s) {
     return std::find(v.begin(), v.end(), s) != v.end();
@@ -300,8 +199,7 @@ void CheckRows(const SetupRun& run) {
 
     // The column must show the longest row whole, and fit the list.
     int widest = 0;
-    for (const std::string& text : texts)
-        widest = std::max(widest, StringWidth(run.Process(), run.list, text));
+    for (const int width : StringWidths(run.Process(), run.list, texts)) widest = std::max(widest, width);
     RECT client{};
     GetClientRect(run.list, &client);
     const int column = ColumnWidth(run.list);

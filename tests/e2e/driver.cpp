@@ -150,12 +150,6 @@ void ExpectCentred(HWND dialog) {
        r.left, r.top, x, y, area.left, area.top, area.right, area.bottom);
 }
 
-int ColumnWidth(HWND list) {
-    LRESULT width = -1;
-    Send(list, LVM_GETCOLUMNWIDTH, 0, 0, &width);
-    return static_cast<int>(width);
-}
-
 // What a user sees of the dialog, for comparing two runs.
 std::string Snapshot(const SetupRun& run) {
     char title[256] = {};
@@ -467,8 +461,7 @@ void ScenarioDiscovery() {
     ok(Enabled(run.install), "Install enabled with rows");
 
     int widest = 0;
-    for (const std::string& text : texts)
-        widest = std::max(widest, StringWidth(run.Process(), run.list, text));
+    for (const int width : StringWidths(run.Process(), run.list, texts)) widest = std::max(widest, width);
     ok(widest > 0, "row texts measured: %d", widest);
     ok(ColumnWidth(run.list) == widest + 25, "column width %d, expected %d + 25",
        ColumnWidth(run.list), widest);
