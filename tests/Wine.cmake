@@ -44,7 +44,7 @@ endforeach()
 # The harness the programs below share (tests/e2e/harness.h), one file per
 # job, built once per tree.
 set(E2E_HARNESS_SOURCES)
-foreach(part check files registry remote pixels setup_run)
+foreach(part check files registry remote pixels setup_run kinds steps)
   list(APPEND E2E_HARNESS_SOURCES ${CMAKE_SOURCE_DIR}/tests/e2e/${part}.cpp)
 endforeach()
 add_library(e2e_harness STATIC ${E2E_HARNESS_SOURCES})
