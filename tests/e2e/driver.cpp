@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "scenario_names.inc"  // kListedScenarios, written from tests/e2e/scenarios.txt
 
 namespace {
 
@@ -1517,7 +1518,7 @@ struct Scenario {
     void (*run)();
 };
 
-// In the order of tests/e2e/scenarios.txt.
+// The scenarios of tests/e2e/scenarios.txt, in its order.
 constexpr Scenario kScenarios[] = {
     {"startup", ScenarioStartup},
     {"escape", [] { ScenarioLeave("escape", "Esc", [](HWND d) { PressKey(d, VK_ESCAPE); }); }},
@@ -1548,10 +1549,26 @@ constexpr Scenario kScenarios[] = {
                             L"\u041a\u0430\u0440\u0442\u044b",
                             false);
      }},
-    {"many-components", ScenarioManyComponents},
     {"hostile-libraries", [] { ScenarioHostileLibraries(false); }},
     {"hostile-libraries-native", [] { ScenarioHostileLibraries(true); }},
+    {"many-components", ScenarioManyComponents},
 };
+
+constexpr bool SameName(const char* a, const char* b) {
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+constexpr bool SameAsListed() {
+    if (std::size(kScenarios) != std::size(kListedScenarios)) return false;
+    for (std::size_t i = 0; i < std::size(kScenarios); ++i)
+        if (!SameName(kScenarios[i].name, kListedScenarios[i])) return false;
+    return true;
+}
+// CMake registers the tests from the list, so a scenario missing there would
+// never run, and one missing here would fail as unknown.
+static_assert(SameAsListed(),
+              "kScenarios must name the scenarios of tests/e2e/scenarios.txt, in its order");
 
 std::string OwnDirectory() {
     char path[MAX_PATH] = {};
