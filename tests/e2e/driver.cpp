@@ -208,15 +208,20 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 // Where a failing registration points: a folder that does not exist.
 std::string AbsentTools(const std::string& root) { return root + "\\No Such Folder\\"; }
 
+// Where a scenario's stand-ins lie (the Palm one, when given, below root).
+Tools ToolsAt(const std::string& root, const std::string& palmExe = "") {
+    Tools t;
+    t.ceExe = root + "\\Program Files\\Mobile Sync\\CEAppMgr.exe";
+    t.palmExe = root + "\\" + (palmExe.empty() ? "Palm Desktop\\Install Tool.exe" : palmExe);
+    t.log = root + "\\launches.log";
+    return t;
+}
+
 // A scenario's tools: both stand-ins copied into folders whose names have
 // spaces, registered the way ActiveSync and Palm Desktop register theirs (or
 // as the registry says), logging into an empty log.
 Tools InstallTools(const std::string& root, const Registry& registry = Registry()) {
-    Tools t;
-    t.ceExe = root + "\\Program Files\\Mobile Sync\\CEAppMgr.exe";
-    t.palmExe = root + "\\" +
-                (registry.palmExe.empty() ? "Palm Desktop\\Install Tool.exe" : registry.palmExe);
-    t.log = root + "\\launches.log";
+    const Tools t = ToolsAt(root, registry.palmExe);
     PlaceStandins(g_options.tools, t);
     EmptyLog(t);
     const std::string absent = AbsentTools(root);
@@ -1019,8 +1024,9 @@ void ScenarioOddFolders() {
 void ScenarioBadRegistrations() {
     const char* const scenario = "bad-registrations";
     const std::string root = ScenarioRoot(scenario);
-    const std::string ceExe = root + "\\Program Files\\Mobile Sync\\CEAppMgr.exe";
-    const std::string palmExe = root + "\\Palm Desktop\\Install Tool.exe";
+    const Tools places = ToolsAt(root);
+    const std::string& ceExe = places.ceExe;
+    const std::string& palmExe = places.palmExe;
     // A tool at a path of 259 characters: with its terminator the longest
     // value that fits the 260-byte buffer.
     const std::string longCe = PathOfLength(root + "\\CE", 259 - 13) + "\\CEAppMgr.exe";

@@ -42,5 +42,3 @@ std::string ExpectedRow(const std::string& name) {
     }
     return std::string();
 }
-
-bool ForCeManager(const std::string& name) { return KindOfName(name) == Kind::Description; }

@@ -20,6 +20,3 @@ const char* KindName(Kind kind);  // "description file", "application", ...
 // ("QM_Streets.pdb": "Streets database"); "" for a description file, whose
 // rows are its Description lines, and for a file that is not listed.
 std::string ExpectedRow(const std::string& name);
-// Whether the CE Application Manager gets the file (else the Palm install
-// tool, if it is listed at all).
-bool ForCeManager(const std::string& name);
