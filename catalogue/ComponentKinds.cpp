@@ -17,7 +17,7 @@ static_assert(CeKindsHaveNoPrefix(), "a CE kind with a prefix needs the name tak
 
 }  // namespace
 
-const ComponentKind* KindOfName(const std::string& name) {
+const ComponentKind* ComponentKindOfName(const std::string& name) {
     for (const ComponentKind& kind : kComponentKinds)
         if (platform::NameMatchesPattern(name, kind.prefix, kind.suffix)) return &kind;
     return nullptr;

@@ -47,7 +47,7 @@ inline constexpr ComponentKind kComponentKinds[kComponentKindCount] = {
 };
 
 // The kind whose pattern a long file name matches; null for none.
-const ComponentKind* KindOfName(const std::string& name);
+const ComponentKind* ComponentKindOfName(const std::string& name);
 
 // "prefix*suffix", as the folder search is given it.
 std::string KindPattern(const ComponentKind& kind);

@@ -135,7 +135,7 @@ Report CheckFolder(Host& host, const Request& request) {
     for (const ComponentRecord& record : catalogue) {
         const std::string name = record.FullPath.substr(request.folder.size());
         auto known = fileOf.emplace(name, files.size());
-        if (known.second) files.push_back({name, KindOfName(name), {}});
+        if (known.second) files.push_back({name, ComponentKindOfName(name), {}});
         ComponentFile& file = files[known.first->second];
         Row row{{}, system.Display(name), 0};
         text.ToUtf8(record.DisplayName, row.text);

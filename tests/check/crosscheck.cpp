@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr DWORD kWait = 10000;
 const char kProgId[] = "QuillmereCheck.PalmInstall";
 
 // The build's folders each code page checks, what setup-check.exe must exit
@@ -157,16 +156,6 @@ std::vector<std::string> JsonStrings(const std::string& json, const std::string&
     return values;
 }
 
-// The command lines the stand-ins recorded, in launch order.
-std::vector<std::string> Launches(const std::string& log) {
-    std::vector<std::string> lines;
-    for (const std::string& entry : SplitLines(ReadTextFile(log))) {
-        const std::size_t tab = entry.find('\t');
-        lines.push_back(tab == std::string::npos ? entry : entry.substr(tab + 1));
-    }
-    return lines;
-}
-
 void CrossCheck(const char* what, const std::string& root, DWORD expectedStatus,
                 const std::vector<const char*>& codes) {
     trace("folder: %s", what);
@@ -197,12 +186,13 @@ void CrossCheck(const char* what, const std::string& root, DWORD expectedStatus,
         shown = Texts(run.Rows());
         Click(run.install);
         const MessageBoxView box = WaitForMessageBox(run.Pid(), run.dialog, 30000);
-        ok(box.text == "Setup complete.", "%s: Install ends with %s", what, Show(box.text).c_str());
+        ok(box.text == kComplete, "%s: Install ends with %s", what, Show(box.text).c_str());
         if (box.hwnd) CloseMessageBox(box, kWait);
         const DWORD code = run.WaitExit(kWait);
         ok(code == 1, "%s: setup.exe exit code %s", what, ExitText(code).c_str());
     }
-    const std::vector<std::string> launched = Launches(log);
+    std::vector<std::string> launched;  // the command lines, in launch order
+    for (const Launched& l : ReadLaunches(log)) launched.push_back(l.commandLine);
 
     // setup-check.exe on the same folder.
     std::string json;

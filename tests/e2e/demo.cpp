@@ -20,7 +20,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -30,11 +29,6 @@
 
 namespace {
 
-constexpr DWORD kWait = 10000;
-constexpr int kVersionText = 1008;
-const char kAboutTitle[] = "About - Quillmere Installer";
-const char kCaption[] = "Product Installation";
-const char kComplete[] = "Setup complete.";
 const char kProgId[] = "QuillmereDemo.PalmInstall";
 
 struct Options {
@@ -46,37 +40,29 @@ struct Options {
 };
 Options g_options;
 
-// What a vendor would put on a CD: two description files of one CE
-// application each, with their cabinets, two Palm applications, two of the
-// product's databases, and two files that are not components (notes.prcx
-// matches "*.prc" through its 8.3 alias, so it also shows that the program
-// looks at the long name). The rows the sample gives: the description files'
-// rows, then the applications, then the databases (each kind in the folder
-// search's order).
-const char* const kDescriptionRows[] = {"Street Maps for Windows CE",
-                                        "Street Maps (large screens)"};
-const char* const kApplicationRows[] = {"Maps application", "Routes application"};
-const char* const kDatabaseRows[] = {"Streets database", "Places database"};
+// What a vendor would put on a CD (tests/folders/make_folders.py writes it):
+// two description files of one CE application each, with their cabinets,
+// two Palm applications, two of the product's databases, and files that are
+// not components (notes.prcx matches "*.prc" through its 8.3 alias, so it
+// also shows that the program looks at the long name).
+const std::vector<Component> kSample = {
+    Ini("Street Maps.ini", {"Street Maps for Windows CE"}),
+    Ini("Street Maps VGA.ini", {"Street Maps (large screens)"}),
+    Palm("Maps.prc"),
+    Palm("Routes.prc"),
+    Palm("QM_Streets.pdb"),
+    Palm("QM_Places.pdb"),
+    Ignored("readme.txt"),
+    Ignored("notes.prcx"),
+};
 
 struct Demo {
     std::string folder;     // the setup folder, long form, ending in '\'
     std::string shortDir;   // its short form, as setup.exe passes it on
     std::string setupCopy;  // setup.exe inside it
-    std::string ceExe;
-    std::string palmExe;
-    std::string log;        // both stand-ins append here
+    Tools tools;            // the stand-ins and their log
     std::vector<std::string> files;  // the sample's, as UTF-8
 };
-
-std::string SourceOf(const std::string& row) {
-    if (row == kDescriptionRows[0]) return "Street Maps.ini";
-    if (row == kDescriptionRows[1]) return "Street Maps VGA.ini";
-    if (row == "Maps application") return "Maps.prc";
-    if (row == "Routes application") return "Routes.prc";
-    if (row == "Streets database") return "QM_Streets.pdb";
-    if (row == "Places database") return "QM_Places.pdb";
-    return std::string();
-}
 
 // ---- Set-up ---------------------------------------------------------------------
 
@@ -84,9 +70,9 @@ bool Prepare(Demo& d) {
     const std::string& work = g_options.work;
     d.folder = work + "\\Sample CD\\";
     d.setupCopy = d.folder + "setup.exe";
-    d.ceExe = work + "\\Mobile Sync\\CEAppMgr.exe";
-    d.palmExe = work + "\\Palm Desktop\\PalmInstall.exe";
-    d.log = work + "\\launches.log";
+    d.tools.ceExe = work + "\\Mobile Sync\\CEAppMgr.exe";
+    d.tools.palmExe = work + "\\Palm Desktop\\PalmInstall.exe";
+    d.tools.log = work + "\\launches.log";
 
     bool done = ok(RemoveTree(work), "old files of %s removed", work.c_str()) &&
                 ok(CopyFolder(g_options.sample, d.folder.substr(0, d.folder.size() - 1), &d.files),
@@ -97,50 +83,27 @@ bool Prepare(Demo& d) {
     done = ok(!d.shortDir.empty(), "short form of %s: %s", d.folder.c_str(), d.shortDir.c_str()) &&
            done;
 
-    done = ok(CopyInto(g_options.tools + "\\CEAppMgr.exe", d.ceExe), "CE stand-in copied to %s",
-              d.ceExe.c_str()) &&
-           ok(CopyInto(g_options.tools + "\\PalmInstall.exe", d.palmExe),
-              "Palm stand-in copied to %s", d.palmExe.c_str()) &&
-           done;
-    const std::string command = "\"" + d.palmExe + "\" \"%1\"";
-    done = ok(SetCeAppManagerPath(d.ceExe), "App Paths\\CEAppMgr.exe = %s", d.ceExe.c_str()) &&
+    // setup.exe hands its environment on to the tools.
+    done = PlaceStandins(g_options.tools, d.tools) && done;
+    const std::string command = "\"" + d.tools.palmExe + "\" \"%1\"";
+    done = ok(SetCeAppManagerPath(d.tools.ceExe), "App Paths\\CEAppMgr.exe = %s",
+              d.tools.ceExe.c_str()) &&
            ok(RemovePrcAssociation(kProgId), "older .prc association cleared") &&
            ok(SetPrcAssociation(kProgId, command), ".prc -> %s -> shell\\open\\command = %s",
               kProgId, command.c_str()) &&
            done;
 
-    // setup.exe hands its environment on to the tools.
-    SetEnvironmentVariableA("STANDIN_LOG", d.log.c_str());
-    SetEnvironmentVariableA("STANDIN_WAIT_FOR", nullptr);
-    SetEnvironmentVariableA("STANDIN_EXIT", nullptr);
     std::printf("setup folder %s\n", d.folder.c_str());
     for (const std::string& f : d.files) std::printf("  %s\n", f.c_str());
     std::fflush(stdout);
     return done;
 }
 
-struct Launch {
-    std::string exe;
-    std::string commandLine;
-};
-
-std::vector<Launch> Launches(const Demo& d) {
-    std::vector<Launch> out;
-    for (const std::string& line : SplitLines(ReadTextFile(d.log))) {
-        const std::size_t tab = line.find('\t');
-        if (tab == std::string::npos)
-            out.push_back({"", line});
-        else
-            out.push_back({line.substr(0, tab), line.substr(tab + 1)});
-    }
-    return out;
-}
-
 void Report(const Demo& d) {
-    const std::vector<Launch> launches = Launches(d);
-    std::printf("what the install tools were given (%s):\n", d.log.c_str());
+    const std::vector<Launched> launches = ReadLaunches(d.tools.log);
+    std::printf("what the install tools were given (%s):\n", d.tools.log.c_str());
     if (launches.empty()) std::printf("  nothing: no install tool was started\n");
-    for (const Launch& l : launches) {
+    for (const Launched& l : launches) {
         const char* name = std::strrchr(l.exe.c_str(), '\\');
         std::printf("  %s: %s\n", name ? name + 1 : l.exe.c_str(), l.commandLine.c_str());
     }
@@ -149,105 +112,10 @@ void Report(const Demo& d) {
 
 // ---- Pictures -------------------------------------------------------------------
 
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<BYTE> bgr;  // bottom-up rows of 24-bit pixels, each padded to 4 bytes
-    int Stride() const { return (width * 3 + 3) & ~3; }
-    COLORREF At(int x, int y) const {  // y counted from the top
-        const BYTE* px = &bgr[static_cast<std::size_t>(height - 1 - y) * Stride() + x * 3];
-        return RGB(px[2], px[1], px[0]);
-    }
-    bool operator==(const Picture& o) const {
-        return width == o.width && height == o.height && bgr == o.bgr;
-    }
-};
-
-// The window as it is on the screen: with Wine drawing the frame itself
-// (Managed=N) that includes the caption and its buttons.
-Picture Grab(HWND hwnd) {
-    Picture p;
-    RECT r{};
-    if (!GetWindowRect(hwnd, &r)) return p;
-    p.width = r.right - r.left;
-    p.height = r.bottom - r.top;
-    if (p.width <= 0 || p.height <= 0) return Picture{};
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, p.width, p.height);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, p.width, p.height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(dc, old);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = p.width;
-    info.bmiHeader.biHeight = p.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    p.bgr.assign(static_cast<std::size_t>(p.Stride()) * p.height, 0);
-    if (GetDIBits(dc, bitmap, 0, static_cast<UINT>(p.height), p.bgr.data(), &info,
-                  DIB_RGB_COLORS) != p.height)
-        p = Picture{};
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return p;
-}
-
-// A window that has just appeared may not have painted all of itself yet:
-// grab until two pictures a little apart are the same.
-Picture GrabSettled(HWND hwnd) {
-    Picture last = Grab(hwnd);
-    Picture now;
-    WaitUntil(
-        [&] {
-            Sleep(150);
-            now = Grab(hwnd);
-            const bool same = now == last && now.width > 0;
-            last = now;
-            return same;
-        },
-        5000);
-    return last;
-}
-
-int DistinctColours(const Picture& p, int enough) {
-    std::vector<DWORD> seen;
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) {
-            const BYTE* px = &p.bgr[static_cast<std::size_t>(y) * p.Stride() + x * 3];
-            const DWORD c = px[0] | (px[1] << 8) | (px[2] << 16);
-            if (std::find(seen.begin(), seen.end(), c) == seen.end()) {
-                seen.push_back(c);
-                if (static_cast<int>(seen.size()) >= enough) return enough;
-            }
-        }
-    return static_cast<int>(seen.size());
-}
-
-bool WriteBmp(const std::string& path, const Picture& p) {
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = p.width;
-    header.biHeight = p.height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(p.bgr.size());
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + header.biSizeImage;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
-    bytes.append(reinterpret_cast<const char*>(p.bgr.data()), p.bgr.size());
-    return WriteTextFile(path, bytes);
-}
-
 // Saves <shots>\<name>.bmp when pictures were asked for.
 void Shoot(HWND hwnd, const char* name) {
     if (g_options.shots.empty()) return;
-    const Picture p = GrabSettled(hwnd);
+    const Pixels p = GrabSettled(hwnd);
     // A failed grab gives a black or empty picture; a dialog has text, a
     // frame and buttons in several colours.
     const int colours = DistinctColours(p, 8);
@@ -259,7 +127,7 @@ void Shoot(HWND hwnd, const char* name) {
     const COLORREF active = GetSysColor(COLOR_ACTIVECAPTION);
     const int y = GetSystemMetrics(SM_CYFIXEDFRAME) + 1;
     int same = 0;
-    for (int x = 0; x < p.width && y < p.height; ++x) same += p.At(x, y) == active;
+    for (int x = 0; x < p.width && y < p.height; ++x) same += p.Colour(x, y) == active;
     ok(same * 2 > p.width, "%s: caption drawn active (%d of %d pixels of row %d)", name, same,
        p.width, y);
     const std::string path = g_options.shots + "\\" + name + ".bmp";
@@ -268,53 +136,19 @@ void Shoot(HWND hwnd, const char* name) {
 
 // ---- The road -------------------------------------------------------------------
 
-int ColumnWidth(HWND list) {
-    LRESULT width = -1;
-    Send(list, LVM_GETCOLUMNWIDTH, 0, 0, &width);
-    return static_cast<int>(width);
-}
-
-bool Contains(const std::vector<std::string>& v, const std::string& s) {
-    return std::find(v.begin(), v.end(), s) != v.end();
-}
-
 void CheckRows(const SetupRun& run) {
-    const std::vector<Row> rows = run.Rows();
-    const std::vector<std::string> texts = Texts(rows);
-    trace("rows %s", Join(texts, ", ").c_str());
-    if (!ok(rows.size() == 6, "6 rows (the decoys not among them), found %u",
-            static_cast<unsigned>(rows.size())))
-        return;
-    const std::vector<std::string> ces{texts[0], texts[1]}, apps{texts[2], texts[3]},
-        dbs{texts[4], texts[5]};
-    ok(Contains(ces, kDescriptionRows[0]) && Contains(ces, kDescriptionRows[1]),
-       "description files' rows first: %s", Join(ces, ", ").c_str());
-    ok(Contains(apps, kApplicationRows[0]) && Contains(apps, kApplicationRows[1]),
-       "applications next: %s", Join(apps, ", ").c_str());
-    ok(Contains(dbs, kDatabaseRows[0]) && Contains(dbs, kDatabaseRows[1]), "databases last: %s",
-       Join(dbs, ", ").c_str());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        ok(rows[i].checkState == kChecked, "row %u checked (state 0x%x)",
-           static_cast<unsigned>(i), rows[i].checkState);
-    ok(Enabled(run.install), "Install enabled");
-
-    // The column must show the longest row whole, and fit the list.
-    int widest = 0;
-    for (const std::string& text : texts)
-        widest = std::max(widest, StringWidth(run.Process(), run.list, text));
+    trace("rows %s", Join(Texts(run.Rows()), ", ").c_str());
+    ExpectRows(run, kSample, "the sample");
+    // The column shows the longest row whole, and fits the list.
     RECT client{};
     GetClientRect(run.list, &client);
     const int column = ColumnWidth(run.list);
-    ok(widest > 0 && column >= widest, "column %d wide, widest row %d", column, widest);
     ok(column <= client.right, "column %d fits the list's %ld", column, client.right);
 }
 
 void CheckAbout(SetupRun& run) {
-    Click(run.about);
-    HWND about = WaitForTopLevel(run.Pid(), "#32770", kAboutTitle, kAnyOwner, kWait);
-    if (!ok(about != nullptr, "About dialog appeared")) return;
-    const std::string version = TextOf(GetDlgItem(about, kVersionText));
-    ok(version == "1.1.0.0", "About shows version %s", Show(version).c_str());
+    HWND about = OpenAbout(run);
+    if (!about) return;
     Shoot(about, "about");
     HWND okButton = GetDlgItem(about, IDOK);
     if (!ok(okButton != nullptr, "About has OK")) return;
@@ -324,47 +158,21 @@ void CheckAbout(SetupRun& run) {
 }
 
 void CheckInstall(SetupRun& run, const Demo& d) {
-    // What setup.exe should hand over for the rows (all checked).
-    std::string ceArgs, palmList;
-    for (const Row& row : run.Rows()) {
-        const std::string file = SourceOf(row.text);
-        if (!ok(!file.empty(), "row %s comes from the sample", Show(row.text).c_str())) continue;
-        const std::string path = d.shortDir + file;
-        if (file.size() > 4 && file.compare(file.size() - 4, 4, ".ini") == 0) {
-            // One argument per checked row.
-            ceArgs += " \"" + path + "\"";
-        } else {
-            palmList += (palmList.empty() ? "" : " ") + path;
-        }
-    }
-    const std::string ceExpected = "\"" + d.ceExe + "\"" + ceArgs;
-    const std::string palmExpected = "\"" + d.palmExe + "\" \"" + palmList + "\"";
-
-    Click(run.install);
-    const MessageBoxView box = WaitForMessageBox(run.Pid(), run.dialog, 30000);
-    if (!ok(box.hwnd != nullptr, "a message box followed Install")) return;
-    ok(box.caption == kCaption, "box caption %s", Show(box.caption).c_str());
-    ok(box.text == kComplete, "box text %s", Show(box.text).c_str());
-    ok(box.icon == Icon::Information, "box icon %s", IconName(box.icon));
-    ok(box.visibleButtons == 1, "box has %d buttons, expected OK alone", box.visibleButtons);
-    Shoot(box.hwnd, "final");
-
-    const std::vector<Launch> launches = Launches(d);
-    if (ok(launches.size() == 2, "two tools launched, found %u",
-           static_cast<unsigned>(launches.size()))) {
-        ok(lstrcmpiA(launches[0].exe.c_str(), d.ceExe.c_str()) == 0 &&
-               launches[0].commandLine == ceExpected,
-           "CE tool first: %s, expected %s", Show(launches[0].commandLine).c_str(),
-           Show(ceExpected).c_str());
-        ok(lstrcmpiA(launches[1].exe.c_str(), d.palmExe.c_str()) == 0 &&
-               launches[1].commandLine == palmExpected,
-           "Palm tool next: %s, expected %s", Show(launches[1].commandLine).c_str(),
-           Show(palmExpected).c_str());
-    }
-
-    ok(CloseMessageBox(box, kWait), "OK closes the final box");
-    const DWORD code = run.WaitExit(kWait);
-    ok(code == IDOK, "setup.exe exit code %s, expected 1", ExitText(code).c_str());
+    // Every row checked: both description files to the CE Application
+    // Manager, every Palm file in one argument to the Palm tool, each in the
+    // order of its rows.
+    const std::vector<Row> rows = run.Rows();
+    const std::vector<std::string> ce =
+        InRowOrder({"Street Maps.ini", "Street Maps VGA.ini"}, rows, kSample);
+    const std::vector<std::string> palm = InRowOrder(
+        {"Maps.prc", "Routes.prc", "QM_Streets.pdb", "QM_Places.pdb"}, rows, kSample);
+    const Outcome expected{
+        {kCompleteBox},
+        {{d.tools.ceExe, CeCommandLine(Quoted(d.tools.ceExe), d.shortDir, ce)},
+         {d.tools.palmExe, PalmCommandLine(Quoted(d.tools.palmExe), d.shortDir, palm)}}};
+    PressInstall(run);
+    ExpectOutcome(run, d.tools.log, expected, "Install", 30000,
+                  [](const MessageBoxView& box) { Shoot(box.hwnd, "final"); });
 }
 
 int Walk() {

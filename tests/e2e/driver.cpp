@@ -8,7 +8,9 @@
 // (default C:\e2e\<scenario>), copies setup.exe and the stand-in tools there,
 // sets the registry the way it needs, runs setup.exe and drives its windows.
 // The last line printed is "N passed, M failed"; the exit code is 0 only when
-// nothing failed.
+// nothing failed. The scenarios are those of tests/e2e/scenarios.txt, from
+// which CMake registers a test e2e.<name> for each; the build checks that
+// kScenarios below names the same ones.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -17,29 +19,20 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <map>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "harness.h"
+#include "scenario_names.inc"  // kListedScenarios, written from tests/e2e/scenarios.txt
 
 namespace {
 
-constexpr DWORD kWait = 10000;  // the bound of every ordinary wait
 const char kTitle[] = "Quillmere Installer";
-const char kAboutTitle[] = "About - Quillmere Installer";
-const char kCaption[] = "Product Installation";
-const char kComplete[] = "Setup complete.";
-const char kFailed[] = "Setup did not complete successfully.";
-const char kNoActiveSync[] =
-    "Setup requires Microsoft ActiveSync to be installed, but Setup was unable to find it.  "
-    "Please install Microsoft ActiveSync, and try again.";
-const char kNoPalm[] =
-    "Setup requires the Palm Desktop to be installed, but Setup was unable to find it.  "
-    "Please install Palm Desktop, and try again.";
 const char kProgId[] = "QuillmereTest.PalmInstall";
-constexpr int kAboutButton = 0xE140;
-constexpr int kVersionText = 1008;
+constexpr DWORD kErrorFilenameTooLong = 206;
+constexpr std::size_t kLongestCommandLine = 32766;  // what the system starts
 
 struct Options {
     std::string setupExe;  // the built program
@@ -67,15 +60,18 @@ struct SetupFolder {
     std::string exe;
 };
 
-SetupFolder MakeSetupFolder(const std::string& dir,
-                            const std::vector<std::pair<std::string, std::string>>& files) {
+void WriteComponents(const SetupFolder& folder, const std::vector<Component>& files) {
+    for (const Component& file : files)
+        ok(WriteTextFile(folder.dir + file.name, file.bytes), "%s written", file.name.c_str());
+}
+
+SetupFolder MakeSetupFolder(const std::string& dir, const std::vector<Component>& files) {
     SetupFolder f;
     f.dir = dir + "\\";
     f.exe = f.dir + "setup.exe";
     ok(MakeDirectories(dir), "%s created", dir.c_str());
     ok(CopyInto(g_options.setupExe, f.exe), "setup.exe copied to %s", f.exe.c_str());
-    for (const auto& file : files)
-        ok(WriteTextFile(f.dir + file.first, file.second), "%s written", file.first.c_str());
+    WriteComponents(f, files);
     f.shortDir = ShortPath(f.dir);
     ok(!f.shortDir.empty() && f.shortDir.back() == '\\', "short form of %s: %s", f.dir.c_str(),
        f.shortDir.c_str());
@@ -83,6 +79,16 @@ SetupFolder MakeSetupFolder(const std::string& dir,
 }
 
 void SetEnv(const char* name, const char* value) { SetEnvironmentVariableA(name, value); }
+
+template <std::size_t N>
+std::string Bytes(const char (&text)[N]) {  // a literal with NULs in it
+    return std::string(text, N - 1);
+}
+
+std::vector<Component> operator+(std::vector<Component> files, const Component& more) {
+    files.push_back(more);
+    return files;
+}
 
 // ---- Common checks ------------------------------------------------------------
 
@@ -116,18 +122,6 @@ void CancelAndExpect2(SetupRun& run) {
     ExpectExit(run, IDCANCEL, "Cancel");
 }
 
-void ExpectBox(const MessageBoxView& box, const char* text, Icon icon, const char* what) {
-    if (!ok(box.hwnd != nullptr, "%s: a message box owned by the dialog appeared", what)) return;
-    ok(box.caption == kCaption, "%s: caption %s", what, Show(box.caption).c_str());
-    ok(box.text == text, "%s: text %s, expected %s", what, Show(box.text).c_str(),
-       Show(text).c_str());
-    ok(box.visibleButtons == 1, "%s: %d visible buttons, expected OK alone", what,
-       box.visibleButtons);
-    if (icon != Icon::Unknown)
-        ok(box.icon == icon, "%s: icon %s, expected %s", what, IconName(box.icon),
-           IconName(icon));
-}
-
 // The selection dialog is centred in the work area (it has no owner), and
 // moved inside the area when it would cross an edge.
 void ExpectCentred(HWND dialog) {
@@ -150,12 +144,6 @@ void ExpectCentred(HWND dialog) {
        r.left, r.top, x, y, area.left, area.top, area.right, area.bottom);
 }
 
-int ColumnWidth(HWND list) {
-    LRESULT width = -1;
-    Send(list, LVM_GETCOLUMNWIDTH, 0, 0, &width);
-    return static_cast<int>(width);
-}
-
 // What a user sees of the dialog, for comparing two runs.
 std::string Snapshot(const SetupRun& run) {
     char title[256] = {};
@@ -163,123 +151,369 @@ std::string Snapshot(const SetupRun& run) {
     std::string s = std::string("title=") + title;
     for (HWND button : {run.install, run.cancel, run.about})
         s += " | " + TextOf(button) + (Enabled(button) ? "(on)" : "(off)");
-    for (const Row& row : run.Rows()) s += " | row " + row.text + "#" + std::to_string(row.checkState);
+    for (const Row& row : run.Rows())
+        s += " | row " + row.text + "#" + std::to_string(row.checkState);
     return s;
-}
-
-// ---- Stand-in tools ---------------------------------------------------------------
-
-// One launch recorded by a stand-in: its own path and its command line.
-struct Launched {
-    std::string exe;
-    std::string commandLine;
-};
-
-std::vector<Launched> ReadLaunches(const std::string& log) {
-    std::vector<Launched> launches;
-    for (const std::string& line : SplitLines(ReadTextFile(log))) {
-        const std::size_t tab = line.find('\t');
-        if (tab == std::string::npos) {
-            launches.push_back({"", line});
-        } else {
-            launches.push_back({line.substr(0, tab), line.substr(tab + 1)});
-        }
-    }
-    return launches;
-}
-
-bool SamePath(const std::string& a, const std::string& b) {
-    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
-}
-
-// A scenario's tools: both stand-ins copied into folders whose names have
-// spaces, registered the way ActiveSync and Palm Desktop register theirs.
-struct Tools {
-    std::string ceExe;
-    std::string palmExe;
-    std::string log;
-};
-
-Tools InstallTools(const std::string& root, bool registerCe, bool registerPalm,
-                   const std::string& palmExe = "", const std::string& palmTemplate = "") {
-    Tools t;
-    t.ceExe = root + "\\Program Files\\Mobile Sync\\CEAppMgr.exe";
-    t.palmExe = palmExe.empty() ? root + "\\Palm Desktop\\Install Tool.exe" : palmExe;
-    t.log = root + "\\launches.log";
-    ok(CopyInto(g_options.tools + "\\CEAppMgr.exe", t.ceExe), "CE stand-in copied to %s",
-       t.ceExe.c_str());
-    ok(CopyInto(g_options.tools + "\\PalmInstall.exe", t.palmExe), "Palm stand-in copied to %s",
-       t.palmExe.c_str());
-    if (registerCe)
-        ok(SetCeAppManagerPath(t.ceExe), "App Paths\\CEAppMgr.exe set");
-    else
-        ok(RemoveCeAppManagerPath(), "App Paths\\CEAppMgr.exe removed");
-    ok(RemovePrcAssociation(kProgId), "no .prc association left");
-    if (registerPalm) {
-        const std::string command =
-            palmTemplate.empty() ? "\"" + t.palmExe + "\" \"%1\"" : palmTemplate;
-        ok(SetPrcAssociation(kProgId, command), ".prc association set to %s", command.c_str());
-    }
-    SetEnv("STANDIN_LOG", t.log.c_str());
-    SetEnv("STANDIN_WAIT_FOR", nullptr);
-    SetEnv("STANDIN_EXIT", nullptr);
-    return t;
-}
-
-// The command lines setup.exe should build for the checked rows, given which
-// file each row text comes from.
-struct ExpectedLaunches {
-    std::string ce;    // empty: no CE launch
-    std::string palm;  // empty: no Palm launch
-};
-
-ExpectedLaunches Expect(const SetupFolder& folder, const Tools& tools,
-                        const std::vector<Row>& rows,
-                        const std::map<std::string, std::string>& fileOfRow) {
-    std::string ceArgs, palmList;
-    for (const Row& row : rows) {
-        if (row.checkState != kChecked) continue;
-        auto file = fileOfRow.find(row.text);
-        if (!ok(file != fileOfRow.end(), "row %s is one of the scenario's components",
-                Show(row.text).c_str()))
-            continue;
-        const std::string path = folder.shortDir + file->second;
-        const std::string& name = file->second;
-        const bool ce = name.size() > 4 && lstrcmpiA(name.c_str() + name.size() - 4, ".ini") == 0;
-        if (ce) {
-            ceArgs += " \"" + path + "\"";
-        } else {
-            if (!palmList.empty()) palmList += " ";
-            palmList += path;
-        }
-    }
-    ExpectedLaunches e;
-    if (!ceArgs.empty()) e.ce = "\"" + tools.ceExe + "\"" + ceArgs;
-    if (!palmList.empty()) e.palm = "\"" + tools.palmExe + "\" \"" + palmList + "\"";
-    return e;
-}
-
-void ExpectLaunches(const Tools& tools, const std::vector<std::string>& commandLines,
-                    const std::vector<std::string>& exes) {
-    const std::vector<Launched> launches = ReadLaunches(tools.log);
-    std::vector<std::string> seen;
-    for (const Launched& l : launches) seen.push_back(l.commandLine);
-    ok(launches.size() == commandLines.size(), "%u launches %s, expected %s",
-       static_cast<unsigned>(launches.size()), Join(seen, ", ").c_str(),
-       Join(commandLines, ", ").c_str());
-    for (std::size_t i = 0; i < launches.size() && i < commandLines.size(); ++i) {
-        ok(SamePath(launches[i].exe, exes[i]), "launch %u ran %s, expected %s",
-           static_cast<unsigned>(i + 1), launches[i].exe.c_str(), exes[i].c_str());
-        ok(launches[i].commandLine == commandLines[i], "launch %u command line %s, expected %s",
-           static_cast<unsigned>(i + 1), Show(launches[i].commandLine).c_str(),
-           Show(commandLines[i]).c_str());
-    }
 }
 
 int RowIndex(const std::vector<Row>& rows, const std::string& text) {
     for (std::size_t i = 0; i < rows.size(); ++i)
         if (rows[i].text == text) return static_cast<int>(i);
     return -1;
+}
+
+// ---- The install tools -------------------------------------------------------------
+
+// How an install tool is registered: as its stand-in (Present), not at all,
+// naming a program that is not there (Failing), or (the CE Application
+// Manager) with an App Paths value of any type and bytes.
+enum class Registered { Present, Missing, Failing, Value };
+
+struct Registry {
+    Registry(Registered ceTool = Registered::Present, Registered palmTool = Registered::Present)
+        : ce(ceTool), palm(palmTool) {}
+    Registered ce = Registered::Present;
+    Registered palm = Registered::Present;
+    std::string
+        palmExe;  // the Palm stand-in below the scenario's root; "": Palm Desktop\Install Tool.exe
+    // The ".prc" open command, "{tool}" standing for the Palm stand-in's path;
+    // none: "{tool}" "%1" with the quotes.
+    std::optional<std::string> palmCommand;
+    DWORD ceType = REG_SZ;  // Registered::Value: App Paths' default value
+    std::string ceBytes;
+};
+
+Registry CeValue(DWORD type, const std::string& bytes) {
+    Registry r;
+    r.ce = Registered::Value;
+    r.ceType = type;
+    r.ceBytes = bytes;
+    return r;
+}
+
+Registry PalmCommand(const std::string& command, const std::string& palmExe = "") {
+    Registry r;
+    r.palmCommand = command;
+    r.palmExe = palmExe;
+    return r;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// Where a failing registration points: a folder that does not exist.
+std::string AbsentTools(const std::string& root) { return root + "\\No Such Folder\\"; }
+
+// Where a scenario's stand-ins lie (the Palm one, when given, below root).
+Tools ToolsAt(const std::string& root, const std::string& palmExe = "") {
+    Tools t;
+    t.ceExe = root + "\\Program Files\\Mobile Sync\\CEAppMgr.exe";
+    t.palmExe = root + "\\" + (palmExe.empty() ? "Palm Desktop\\Install Tool.exe" : palmExe);
+    t.log = root + "\\launches.log";
+    return t;
+}
+
+// A scenario's tools: both stand-ins copied into folders whose names have
+// spaces, registered the way ActiveSync and Palm Desktop register theirs (or
+// as the registry says), logging into an empty log.
+Tools InstallTools(const std::string& root, const Registry& registry = Registry()) {
+    const Tools t = ToolsAt(root, registry.palmExe);
+    PlaceStandins(g_options.tools, t);
+    EmptyLog(t);
+    const std::string absent = AbsentTools(root);
+    switch (registry.ce) {
+    case Registered::Present:
+        ok(SetCeAppManagerPath(t.ceExe), "App Paths\\CEAppMgr.exe set");
+        break;
+    case Registered::Missing:
+        ok(RemoveCeAppManagerPath(), "App Paths\\CEAppMgr.exe removed");
+        break;
+    case Registered::Failing:
+        ok(SetCeAppManagerPath(absent + "CEAppMgr.exe"), "App Paths\\CEAppMgr.exe names no file");
+        break;
+    case Registered::Value:
+        ok(SetCeAppManagerValue(registry.ceType, registry.ceBytes), "App Paths value set");
+        break;
+    }
+    ok(RemovePrcAssociation(kProgId), "no .prc association left");
+    if (registry.palm != Registered::Missing) {
+        const std::string tool =
+            registry.palm == Registered::Failing ? absent + "PalmInstall.exe" : t.palmExe;
+        const std::string command =
+            Replaced(registry.palmCommand.value_or("\"{tool}\" \"%1\""), "{tool}", tool);
+        ok(SetPrcAssociation(kProgId, command), ".prc association set to %s", command.c_str());
+    }
+    return t;
+}
+
+// The system's text for an error code, asked for the way setup asks.
+std::string SystemText(DWORD code) {
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
+        nullptr);
+    std::string s = n && text ? std::string(text, n) : std::string();
+    if (text) LocalFree(text);
+    return s;
+}
+
+// The error the system gives when asked to start this command line (the
+// driver tries it itself); 0, after a failed check, when it starts.
+DWORD LaunchError(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return GetLastError();
+    ok(false, "the system refuses to start %s", Show(commandLine.substr(0, 200)).c_str());
+    TerminateProcess(info.hProcess, 1);
+    WaitForSingleObject(info.hProcess, 5000);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return 0;
+}
+
+// The box of a Palm command line that does not start: the system's reason,
+// or, for a line longer than the system takes, the one setup gives itself.
+SeenBox PalmLaunchFailedBox(const std::string& line, Icon icon = Icon::Error) {
+    const DWORD error =
+        line.size() > kLongestCommandLine ? kErrorFilenameTooLong : LaunchError(line);
+    return SeenBox{kPalmLaunchFailed + SystemText(error) + line, icon};
+}
+
+// ---- Install cases -------------------------------------------------------------------
+
+enum class Tool { Ce, Palm };
+
+// What setup.exe should start for one tool: the files (by their names in the
+// setup folder) in the order of their rows.
+struct Handed {
+    Handed(Tool t, std::vector<std::string> f, bool s = true, std::string p = "",
+           std::string e = "")
+        : tool(t), files(std::move(f)), starts(s), program(std::move(p)), exe(std::move(e)) {}
+    Tool tool;
+    std::vector<std::string> files;
+    bool starts;          // false: the system refuses the line (and the box quotes it)
+    std::string program;  // what comes before the paths; "": the tool's path in quotes
+    std::string exe;      // the program that runs; "": the tool's stand-in
+};
+
+enum class Box { Complete, Failed, NoActiveSync, NoPalm, PalmLaunchFailed };
+
+enum : unsigned {
+    kClick = 0,
+    kEnter = 1,      // Enter rather than a click on Install
+    kHoldFirst = 2,  // the first tool started waits until the driver lets it go
+};
+
+// One Install: the folder, the rows unchecked before it, the registry, the
+// stand-ins, and what follows.
+struct InstallCase {
+    InstallCase(const char* s, const char* w, std::vector<Component> f, std::vector<std::string> u,
+                Registry r, std::vector<Box> b, std::vector<Handed> l, int exitCode = 0,
+                unsigned h = kClick)
+        : scenario(s),
+          what(w),
+          folder(std::move(f)),
+          uncheck(std::move(u)),
+          registry(std::move(r)),
+          boxes(std::move(b)),
+          launches(std::move(l)),
+          standinExit(exitCode),
+          how(h) {}
+    const char* scenario;
+    const char* what;
+    std::vector<Component> folder;
+    std::vector<std::string> uncheck;  // row texts
+    Registry registry;
+    std::vector<Box> boxes;        // in order; the exit code is 1 after any
+    std::vector<Handed> launches;  // what setup tries to start, in order
+    int standinExit;               // the stand-ins' exit code
+    unsigned how;
+};
+
+const std::vector<Component> kPair = {Ini("Alpha.ini", {"Alpha Suite"}), Palm("Atlas.prc")};
+const std::vector<Component> kTrio = kPair + Palm("QM_Atlas.pdb");
+// Two rows from one description file, one from another, two applications
+// (one with a space in its name) and a database.
+const std::vector<Component> kSuite = {Ini("Alpha.ini", {"Alpha Suite", "Alpha Extras"}),
+                                       Ini("Beta Tools.ini", {"Beta Tools"}), Palm("Atlas.prc"),
+                                       Palm("Road Map.prc"), Palm("QM_Atlas.pdb")};
+const std::vector<Component> kSuiteAndExtra = kSuite + Palm("QM_Extra.pdb");
+// The Palm tool registered without quotes around it.
+const Registry kUnquotedPalm = PalmCommand("{tool} \"%1\"", "palm\\PALMINST.EXE");
+
+// Each case: its scenario and what it shows; the folder; the rows unchecked
+// before Install; the registry (CE tool, Palm tool); the boxes that follow, in
+// order; what setup starts, in order; then the stand-ins' exit code and how
+// Install is pressed.
+// clang-format off
+const InstallCase kInstallCases[] = {
+    {"install", "every row checked; the tools' exit codes mean nothing to setup",
+     kSuite, {}, {}, {Box::Complete},
+     {{Tool::Ce, {"Alpha.ini", "Alpha.ini", "Beta Tools.ini"}},
+      {Tool::Palm, {"Atlas.prc", "Road Map.prc", "QM_Atlas.pdb"}}},
+     7},
+
+    {"install-unchecked", "two rows unchecked, Enter for Install, the Palm tool unquoted",
+     kSuiteAndExtra, {"Alpha Extras", "Atlas application"}, kUnquotedPalm, {Box::Complete},
+     {{Tool::Ce, {"Alpha.ini", "Beta Tools.ini"}},
+      {Tool::Palm, {"Road Map.prc", "QM_Atlas.pdb", "QM_Extra.pdb"}}},
+     0, kEnter},
+    {"install-unchecked", "CE rows alone checked: no Palm launch",
+     kSuiteAndExtra,
+     {"Atlas application", "Road Map application", "Atlas database", "Extra database"},
+     kUnquotedPalm, {Box::Complete},
+     {{Tool::Ce, {"Alpha.ini", "Alpha.ini", "Beta Tools.ini"}}}},
+    {"install-unchecked", "Palm rows alone checked: no CE launch",
+     kSuiteAndExtra, {"Alpha Suite", "Alpha Extras", "Beta Tools"}, kUnquotedPalm, {Box::Complete},
+     {{Tool::Palm, {"Atlas.prc", "Road Map.prc", "QM_Atlas.pdb", "QM_Extra.pdb"}}}},
+
+    {"install-no-activesync", "no CE Application Manager: the Palm components wait too",
+     kPair, {}, {Registered::Missing}, {Box::NoActiveSync, Box::Failed}, {}},
+    {"install-no-activesync", "no CE Application Manager and no CE row checked",
+     kPair, {"Alpha Suite"}, {Registered::Missing}, {Box::Complete},
+     {{Tool::Palm, {"Atlas.prc"}}}},
+    {"install-no-activesync", "the registered CE Application Manager is not there",
+     kPair, {}, {Registered::Failing}, {Box::NoActiveSync, Box::Failed}, {}},
+    {"install-no-activesync", "neither tool registered: the Palm tool is not looked for",
+     kPair, {}, {Registered::Missing, Registered::Missing}, {Box::NoActiveSync, Box::Failed}, {}},
+
+    {"install-no-palm", "no Palm install tool, after the CE tool ran",
+     kTrio, {}, {Registered::Present, Registered::Missing}, {Box::NoPalm, Box::Failed},
+     {{Tool::Ce, {"Alpha.ini"}}}},
+    {"install-no-palm", "no Palm install tool and no Palm row checked",
+     kTrio, {"Atlas application", "Atlas database"}, {Registered::Present, Registered::Missing},
+     {Box::Complete}, {{Tool::Ce, {"Alpha.ini"}}}},
+    {"install-no-palm", "the registered Palm install tool is not there",
+     kTrio, {}, {Registered::Present, Registered::Failing}, {Box::PalmLaunchFailed, Box::Failed},
+     {{Tool::Ce, {"Alpha.ini"}}, {Tool::Palm, {"Atlas.prc", "QM_Atlas.pdb"}, false}}},
+
+    {"install-wait", "the CE tool held: nothing follows until it ends",
+     kPair, {}, {}, {Box::Complete},
+     {{Tool::Ce, {"Alpha.ini"}}, {Tool::Palm, {"Atlas.prc"}}}, 0, kHoldFirst},
+    {"install-wait", "the Palm tool held: nothing follows until it ends",
+     kPair, {"Alpha Suite"}, {}, {Box::Complete}, {{Tool::Palm, {"Atlas.prc"}}}, 0, kHoldFirst},
+};
+// clang-format on
+
+// Creates a file when it goes out of scope, so a stand-in that waits for it
+// never outlives the case by more than its own limit.
+struct Release {
+    std::string path;
+    ~Release() {
+        if (!path.empty()) WriteTextFile(path, "go");
+    }
+};
+
+// While the first tool runs: no box, no second tool, setup still there.
+void HoldFirstTool(const SetupRun& run, const Tools& tools, const Release& release,
+                   const char* held) {
+    ok(WaitUntil([&] { return !ReadLaunches(tools.log).empty(); }, kWait), "%s started", held);
+    const bool quiet = !WaitUntil(
+        [&] {
+            return FindTopLevel(run.Pid(), "#32770", nullptr, run.dialog) != nullptr ||
+                   ReadLaunches(tools.log).size() > 1 || !run.Running();
+        },
+        1500);
+    ok(quiet, "nothing happens while the %s runs", held);
+    ok(ReadLaunches(tools.log).size() == 1, "one launch while the %s runs", held);
+    ok(WriteTextFile(release.path, "go"), "%s released", held);
+}
+
+// The launches and boxes the case expects, for the rows as they now are.
+Outcome Expected(const InstallCase& c, const std::string& root, const SetupFolder& folder,
+                 const Tools& tools, const std::vector<Row>& rows) {
+    Outcome o;
+    std::string refusedPalmLine;
+    const std::string palmTool = c.registry.palm == Registered::Failing
+                                     ? AbsentTools(root) + "PalmInstall.exe"
+                                     : tools.palmExe;
+    for (const Handed& h : c.launches) {
+        const bool ce = h.tool == Tool::Ce;
+        const std::string exe = !h.exe.empty() ? h.exe : ce ? tools.ceExe : palmTool;
+        const std::string program = h.program.empty() ? Quoted(exe) : h.program;
+        const std::vector<std::string> files = InRowOrder(h.files, rows, c.folder);
+        const std::string line = ce ? CeCommandLine(program, folder.shortDir, files)
+                                    : PalmCommandLine(program, folder.shortDir, files);
+        if (h.starts)
+            o.launches.push_back({exe, line});
+        else if (!ce)
+            refusedPalmLine = line;
+    }
+    for (const Box b : c.boxes) {
+        switch (b) {
+        case Box::Complete: o.boxes.push_back(kCompleteBox); break;
+        case Box::Failed: o.boxes.push_back(kFailedBox); break;
+        case Box::NoActiveSync: o.boxes.push_back(kNoActiveSyncBox); break;
+        case Box::NoPalm: o.boxes.push_back(kNoPalmBox); break;
+        case Box::PalmLaunchFailed: o.boxes.push_back(PalmLaunchFailedBox(refusedPalmLine)); break;
+        }
+    }
+    return o;
+}
+
+// The one road of every install case: the folder and the tools, setup.exe
+// and its rows, the rows unchecked, Install, and what follows.
+void RunInstallCase(const std::string& root, const std::string& dir, const InstallCase& c) {
+    trace("case: %s", c.what);
+    const SetupFolder folder = MakeSetupFolder(dir, c.folder);
+    const Tools tools = InstallTools(root, c.registry);
+    SetStandinExit(c.standinExit);
+    const Release release{
+        c.how & kHoldFirst ? folder.dir.substr(0, folder.dir.size() - 1) + ".release" : ""};
+    SetStandinRelease(release.path);
+
+    SetupRun run;
+    if (!Launch(run, folder.exe)) return;
+    ExpectRows(run, c.folder, c.what);
+    for (const std::string& text : c.uncheck) {
+        const int row = RowIndex(run.Rows(), text);
+        ok(row >= 0 && run.SetChecked(row, false), "%s: row %s unchecked", c.what,
+           Show(text).c_str());
+    }
+    const std::vector<Row> rows = run.Rows();
+    if (!c.uncheck.empty()) {
+        bool asMeant = true, anyChecked = false;
+        for (const Row& row : rows) {
+            const bool meant =
+                std::find(c.uncheck.begin(), c.uncheck.end(), row.text) == c.uncheck.end();
+            asMeant = asMeant && (row.checkState == kChecked) == meant;
+            anyChecked = anyChecked || row.checkState == kChecked;
+        }
+        ok(asMeant, "%s: the rows show the unchecked ones unchecked, the others checked", c.what);
+        ok(Enabled(run.install) == anyChecked, "%s: Install %s", c.what,
+           Enabled(run.install) ? "enabled" : "disabled");
+    }
+    const Outcome expected = Expected(c, root, folder, tools, rows);
+
+    PressInstall(run, (c.how & kEnter) != 0);
+    if (c.how & kHoldFirst)
+        HoldFirstTool(
+            run, tools, release,
+            !c.launches.empty() && c.launches[0].tool == Tool::Palm ? "Palm tool" : "CE tool");
+    ExpectOutcome(run, tools.log, expected, c.what);
+}
+
+// The cases of the scenario, each in a setup folder of its own below root.
+void RunInstallCases(const std::string& root, const char* scenario, const InstallCase* first,
+                     const InstallCase* last) {
+    int n = 0;
+    for (const InstallCase* c = first; c != last; ++c)
+        if (!std::strcmp(c->scenario, scenario))
+            RunInstallCase(root, root + "\\Setup Files " + std::to_string(++n), *c);
+    ok(n > 0, "%d install cases of %s", n, scenario);
+}
+
+void ScenarioInstallCases(const char* scenario) {
+    RunInstallCases(ScenarioRoot(scenario), scenario, std::begin(kInstallCases),
+                    std::end(kInstallCases));
 }
 
 // ---- Scenarios: start and leave -------------------------------------------------------
@@ -338,30 +572,23 @@ void ScenarioStartup() {
     CancelAndExpect2(run);
 }
 
-void ScenarioEscape() {
-    const std::string root = ScenarioRoot("escape");
+// Esc and the close box end setup as Cancel does.
+void ScenarioLeave(const char* scenario, const char* how, void (*leave)(HWND dialog)) {
+    const std::string root = ScenarioRoot(scenario);
     const SetupFolder folder = MakeSetupFolder(root + "\\Setup Files", {});
     SetupRun run;
     if (!Launch(run, folder.exe)) return;
-    PressKey(run.dialog, VK_ESCAPE);
-    ExpectExit(run, IDCANCEL, "Esc");
-}
-
-void ScenarioCloseBox() {
-    const std::string root = ScenarioRoot("closebox");
-    const SetupFolder folder = MakeSetupFolder(root + "\\Setup Files", {});
-    SetupRun run;
-    if (!Launch(run, folder.exe)) return;
-    PostMessageA(run.dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    ExpectExit(run, IDCANCEL, "close box");
+    leave(run.dialog);
+    ExpectExit(run, IDCANCEL, how);
 }
 
 void ScenarioArguments() {
     const std::string root = ScenarioRoot("arguments");
     // Components beside setup.exe and elsewhere: arguments naming the other
     // folder must not make setup look there.
-    const SetupFolder folder = MakeSetupFolder(
-        root + "\\Setup Files", {{"Maps.prc", "x"}, {"a.ini", "Description = Street Maps\n"}});
+    const SetupFolder folder =
+        MakeSetupFolder(root + "\\Setup Files",
+                        {{"Maps.prc", "x", {}}, {"a.ini", "Description = Street Maps\n", {}}});
     const std::string other = root + "\\Other Folder";
     ok(MakeDirectories(other) && WriteTextFile(other + "\\Other.prc", "x"), "other folder made");
 
@@ -394,7 +621,7 @@ void ScenarioArguments() {
 // does not exist makes the creation fail.
 void ScenarioMissingDialog() {
     const std::string root = ScenarioRoot("missing-dialog");
-    const SetupFolder folder = MakeSetupFolder(root + "\\Setup Files", {{"Maps.prc", "app"}});
+    const SetupFolder folder = MakeSetupFolder(root + "\\Setup Files", {Palm("Maps.prc")});
     std::string image = ReadTextFile(folder.exe);
     // Templates hold class names in UTF-16, in whatever case the resource
     // compiler chose.
@@ -423,21 +650,23 @@ void ScenarioMissingDialog() {
 
 void ScenarioDiscovery() {
     const std::string root = ScenarioRoot("discovery");
-    const SetupFolder folder = MakeSetupFolder(
-        root + "\\Setup Files",
-        {{"a.ini",
-          "[CEAppMgr]\r\nVersion = 1.0\r\nDescription = Street Maps\r\nComponent = maps\r\n"
-          "  description\t=\tCity Guide\r\n"},
-         // A folder settings file: no Description line, no row.
-         {"folder.ini", "[.ShellClassInfo]\r\nIconResource=setup.exe,0\r\n"},
-         {"Maps.prc", "app"},
-         {"MAPS2.PRC", "app"},
-         {"QM_Streets.pdb", "db"},
-         // Decoys: their 8.3 aliases match the patterns, their names do not.
-         {"notes.prcx", "x"},
-         {"old.inib", "Description = Old\r\n"},
-         {"QM_Old.pdbx", "x"},
-         {"Streets.pdb", "db"}});
+    const std::vector<Component> files = {
+        Raw("a.ini",
+            "[CEAppMgr]\r\nVersion = 1.0\r\nDescription = Street Maps\r\nComponent = maps\r\n"
+            "  description\t=\tCity Guide\r\n",
+            {"Street Maps", "City Guide"}),
+        // A folder settings file: no Description line, no row.
+        Raw("folder.ini", "[.ShellClassInfo]\r\nIconResource=setup.exe,0\r\n", {}),
+        Raw("Maps.prc", "app", {"Maps application"}),
+        Raw("MAPS2.PRC", "app", {"MAPS2 application"}),
+        Raw("QM_Streets.pdb", "db", {"Streets database"}),
+        // Decoys: their 8.3 aliases match the patterns, their names do not.
+        Ignored("notes.prcx"),
+        Ignored("old.inib", "Description = Old\r\n"),
+        Ignored("QM_Old.pdbx"),
+        Ignored("Streets.pdb", "db"),
+    };
+    const SetupFolder folder = MakeSetupFolder(root + "\\Setup Files", files);
     ok(CreateDirectoryA((folder.dir + "x.prc").c_str(), nullptr), "directory x.prc made");
     // Components in the current directory are not setup's own.
     const std::string elsewhere = root + "\\Elsewhere";
@@ -447,38 +676,17 @@ void ScenarioDiscovery() {
 
     SetupRun run;
     if (!Launch(run, folder.exe, "", elsewhere.c_str())) return;
-    std::vector<Row> rows = run.Rows();
-    const std::vector<std::string> texts = Texts(rows);
-    trace("rows %s", Join(texts, ", ").c_str());
-    if (ok(rows.size() == 5, "5 rows, found %u", static_cast<unsigned>(rows.size()))) {
-        ok(texts[0] == "Street Maps" && texts[1] == "City Guide",
-           "description values first, in line order: %s %s", Show(texts[0]).c_str(),
-           Show(texts[1]).c_str());
-        // Within one kind the order is the file search's own.
-        std::vector<std::string> apps{texts[2], texts[3]};
-        std::sort(apps.begin(), apps.end());
-        ok(apps[0] == "MAPS2 application" && apps[1] == "Maps application",
-           "applications next: %s", Join(apps, ", ").c_str());
-        ok(texts[4] == "Streets database", "database last: %s", Show(texts[4]).c_str());
-    }
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        ok(rows[i].checkState == kChecked, "row %u checked (state 0x%x)",
-           static_cast<unsigned>(i), rows[i].checkState);
-    ok(Enabled(run.install), "Install enabled with rows");
-
-    int widest = 0;
-    for (const std::string& text : texts)
-        widest = std::max(widest, StringWidth(run.Process(), run.list, text));
-    ok(widest > 0, "row texts measured: %d", widest);
-    ok(ColumnWidth(run.list) == widest + 25, "column width %d, expected %d + 25",
-       ColumnWidth(run.list), widest);
+    const std::vector<Row> rows = run.Rows();
+    trace("rows %s", Join(Texts(rows), ", ").c_str());
+    ExpectRows(run, files, "discovery");
     ExpectCentred(run.dialog);
 
     // Install follows the check boxes: enabled while any row is checked.
     const int n = static_cast<int>(rows.size());
     for (int i = 0; i < n; ++i) {
         ok(run.SetChecked(i, false), "row %d unchecked", i);
-        ok(run.Rows()[static_cast<std::size_t>(i)].checkState == kUnchecked, "row %d shows unchecked", i);
+        ok(run.Rows()[static_cast<std::size_t>(i)].checkState == kUnchecked,
+           "row %d shows unchecked", i);
         const bool last = i == n - 1;
         ok(Enabled(run.install) == !last, "after unchecking row %d Install is %s", i,
            Enabled(run.install) ? "enabled" : "disabled");
@@ -504,9 +712,12 @@ void ScenarioDiscovery() {
     PressKey(run.dialog, VK_HOME);
     for (int i = 0; i < n; ++i) {
         if (i > 0) PressKey(run.dialog, VK_DOWN);
-        ok(WaitUntil([&] { return SendMessageA(run.list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                               LVNI_SELECTED) == i; },
-                     kWait),
+        ok(WaitUntil(
+               [&] {
+                   return SendMessageA(run.list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                       LVNI_SELECTED) == i;
+               },
+               kWait),
            "arrow keys select row %d", i);
         ok(!Enabled(run.install), "arrowing to row %d leaves Install disabled", i);
     }
@@ -517,245 +728,16 @@ void ScenarioDiscovery() {
     const SetupFolder empty = MakeSetupFolder(root + "\\Empty Folder", {});
     SetupRun second;
     if (!Launch(second, empty.exe)) return;
-    ok(RowCount(second.list) == 0, "empty folder: %d rows", RowCount(second.list));
-    ok(ColumnWidth(second.list) == 25, "empty folder: column width %d, expected 25",
-       ColumnWidth(second.list));
-    ok(!Enabled(second.install), "empty folder: Install disabled");
+    ExpectRows(second, {}, "empty folder");
     ExpectCentred(second.dialog);
     CancelAndExpect2(second);
 }
 
-// ---- Scenarios: Install -----------------------------------------------------------------
-
-// Clicks Install (or presses Enter) and reads the message box that follows.
-MessageBoxView PressInstall(SetupRun& run, bool withEnter, DWORD ms = 30000) {
-    if (withEnter)
-        PressKey(run.dialog, VK_RETURN);
-    else
-        Click(run.install);
-    return WaitForMessageBox(run.Pid(), run.dialog, ms);
-}
-
-// Closes the final box and expects the dialog's end code 1.
-void FinishInstall(SetupRun& run, const MessageBoxView& box) {
-    ok(run.Running(), "setup still runs while its last box is shown");
-    ok(box.hwnd && CloseMessageBox(box, kWait), "final box closed");
-    ExpectExit(run, IDOK, "after Install");
-}
-
-// Install succeeds with one launch of one tool, given exactly that line.
-void InstallExpectingOneLaunch(SetupRun& run, const Tools& tools, const std::string& line,
-                               const std::string& exe, const char* what) {
-    const MessageBoxView box = PressInstall(run, false);
-    ExpectBox(box, kComplete, Icon::Information, what);
-    ExpectLaunches(tools, {line}, {exe});
-    FinishInstall(run, box);
-}
-
-const std::map<std::string, std::string> kInstallFiles = {
-    {"Alpha Suite", "Alpha.ini"},       {"Alpha Extras", "Alpha.ini"},
-    {"Beta Tools", "Beta Tools.ini"},   {"Atlas application", "Atlas.prc"},
-    {"Road Map application", "Road Map.prc"}, {"Atlas database", "QM_Atlas.pdb"},
-    {"Extra database", "QM_Extra.pdb"},
-};
-
-void ScenarioInstall() {
-    const std::string root = ScenarioRoot("install");
-    const SetupFolder folder = MakeSetupFolder(
-        root + "\\Setup Files",
-        {{"Alpha.ini", "Description = Alpha Suite\r\nDescription = Alpha Extras\r\n"},
-         {"Beta Tools.ini", "Description = Beta Tools\r\n"},
-         {"Atlas.prc", "app"},
-         {"Road Map.prc", "app"},
-         {"QM_Atlas.pdb", "db"}});
-    const Tools tools = InstallTools(root, true, true);
-    // The tools' exit codes mean nothing to setup.
-    SetEnv("STANDIN_EXIT", "7");
-
-    SetupRun run;
-    if (!Launch(run, folder.exe)) return;
-    const std::vector<Row> rows = run.Rows();
-    trace("rows %s", Join(Texts(rows), ", ").c_str());
-    ok(rows.size() == 6, "6 rows, found %u", static_cast<unsigned>(rows.size()));
-    const ExpectedLaunches expected = Expect(folder, tools, rows, kInstallFiles);
-
-    const MessageBoxView box = PressInstall(run, false);
-    ExpectBox(box, kComplete, Icon::Information, "final box");
-    ExpectLaunches(tools, {expected.ce, expected.palm}, {tools.ceExe, tools.palmExe});
-    FinishInstall(run, box);
-    ok(ReadLaunches(tools.log).size() == 2, "nothing launched after the box");
-}
-
-// Unchecked rows stay out; Enter acts as Install; a template without quotes
-// around the tool still gives a quoted tool.
-void ScenarioInstallUnchecked() {
-    const std::string root = ScenarioRoot("install-unchecked");
-    const SetupFolder folder = MakeSetupFolder(
-        root + "\\Setup Files",
-        {{"Alpha.ini", "Description = Alpha Suite\r\nDescription = Alpha Extras\r\n"},
-         {"Beta Tools.ini", "Description = Beta Tools\r\n"},
-         {"Atlas.prc", "app"},
-         {"Road Map.prc", "app"},
-         {"QM_Atlas.pdb", "db"},
-         {"QM_Extra.pdb", "db"}});
-    const std::string palmExe = root + "\\palm\\PALMINST.EXE";
-    const Tools tools = InstallTools(root, true, true, palmExe, palmExe + " \"%1\"");
-
-    SetupRun run;
-    if (!Launch(run, folder.exe)) return;
-    for (const char* text : {"Alpha Extras", "Atlas application"}) {
-        const int row = RowIndex(run.Rows(), text);
-        ok(row >= 0 && run.SetChecked(row, false), "row %s unchecked", Show(text).c_str());
-    }
-    ok(Enabled(run.install), "Install still enabled");
-    const std::vector<Row> rows = run.Rows();
-    trace("rows %s", Join(Texts(rows), ", ").c_str());
-    const ExpectedLaunches expected = Expect(folder, tools, rows, kInstallFiles);
-
-    const MessageBoxView box = PressInstall(run, true);
-    ExpectBox(box, kComplete, Icon::Information, "final box");
-    ExpectLaunches(tools, {expected.ce, expected.palm}, {tools.ceExe, tools.palmExe});
-    FinishInstall(run, box);
-
-    // Only CE rows checked: no Palm launch. Only Palm rows: no CE launch.
-    for (const bool keepCe : {true, false}) {
-        ok(DeleteFileA(tools.log.c_str()) || !FileExists(tools.log), "log emptied");
-        SetupRun only;
-        if (!Launch(only, folder.exe)) return;
-        std::vector<Row> r = only.Rows();
-        for (std::size_t i = 0; i < r.size(); ++i) {
-            auto file = kInstallFiles.find(r[i].text);
-            const bool ce = file != kInstallFiles.end() &&
-                            file->second.size() > 4 &&
-                            file->second.compare(file->second.size() - 4, 4, ".ini") == 0;
-            if (ce != keepCe) only.SetChecked(static_cast<int>(i), false);
-        }
-        r = only.Rows();
-        const ExpectedLaunches e = Expect(folder, tools, r, kInstallFiles);
-        ok(keepCe ? e.palm.empty() && !e.ce.empty() : e.ce.empty() && !e.palm.empty(),
-           "rows of one kind left checked");
-        InstallExpectingOneLaunch(only, tools, keepCe ? e.ce : e.palm,
-                                  keepCe ? tools.ceExe : tools.palmExe,
-                                  keepCe ? "CE only" : "Palm only");
-    }
-}
-
-void ScenarioInstallNoActiveSync() {
-    const std::string root = ScenarioRoot("install-no-activesync");
-    const SetupFolder folder = MakeSetupFolder(
-        root + "\\Setup Files", {{"Alpha.ini", "Description = Alpha Suite\r\n"},
-                                 {"Atlas.prc", "app"}});
-    const Tools tools = InstallTools(root, false, true);
-
-    SetupRun run;
-    if (!Launch(run, folder.exe)) return;
-    ok(RowCount(run.list) == 2, "2 rows, found %d", RowCount(run.list));
-    const MessageBoxView first = PressInstall(run, false);
-    ExpectBox(first, kNoActiveSync, Icon::Error, "first box");
-    ok(first.hwnd && CloseMessageBox(first, kWait), "first box closed");
-    const MessageBoxView second = WaitForMessageBox(run.Pid(), run.dialog, kWait);
-    ExpectBox(second, kFailed, Icon::Warning, "second box");
-    ExpectLaunches(tools, {}, {});
-    FinishInstall(run, second);
-
-    // With no CE row checked ActiveSync is not needed.
-    SetupRun palmOnly;
-    if (!Launch(palmOnly, folder.exe)) return;
-    const int ini = RowIndex(palmOnly.Rows(), "Alpha Suite");
-    ok(ini >= 0 && palmOnly.SetChecked(ini, false), "CE row unchecked");
-    const ExpectedLaunches e = Expect(folder, tools, palmOnly.Rows(), kInstallFiles);
-    InstallExpectingOneLaunch(palmOnly, tools, e.palm, tools.palmExe, "Palm only");
-}
-
-void ScenarioInstallNoPalm() {
-    const std::string root = ScenarioRoot("install-no-palm");
-    const SetupFolder folder = MakeSetupFolder(
-        root + "\\Setup Files", {{"Alpha.ini", "Description = Alpha Suite\r\n"},
-                                 {"Atlas.prc", "app"},
-                                 {"QM_Atlas.pdb", "db"}});
-    const Tools tools = InstallTools(root, true, false);
-
-    SetupRun run;
-    if (!Launch(run, folder.exe)) return;
-    const ExpectedLaunches e = Expect(folder, tools, run.Rows(), kInstallFiles);
-    const MessageBoxView first = PressInstall(run, false);
-    ExpectBox(first, kNoPalm, Icon::Error, "first box");
-    ExpectLaunches(tools, {e.ce}, {tools.ceExe});
-    ok(first.hwnd && CloseMessageBox(first, kWait), "first box closed");
-    const MessageBoxView second = WaitForMessageBox(run.Pid(), run.dialog, kWait);
-    ExpectBox(second, kFailed, Icon::Warning, "second box");
-    FinishInstall(run, second);
-    ok(ReadLaunches(tools.log).size() == 1, "only the CE tool ran");
-}
-
-// Creates a file when it goes out of scope, so a stand-in that waits for it
-// never outlives the scenario by more than its own limit.
-struct Release {
-    std::string path;
-    ~Release() { WriteTextFile(path, "go"); }
-};
-
-// setup waits for each tool: nothing follows while a tool still runs.
-void ScenarioInstallWait() {
-    const std::string root = ScenarioRoot("install-wait");
-    const SetupFolder folder = MakeSetupFolder(
-        root + "\\Setup Files", {{"Alpha.ini", "Description = Alpha Suite\r\n"},
-                                 {"Atlas.prc", "app"}});
-    const Tools tools = InstallTools(root, true, true);
-
-    for (const bool holdCe : {true, false}) {
-        const char* held = holdCe ? "CE tool" : "Palm tool";
-        ok(DeleteFileA(tools.log.c_str()) || !FileExists(tools.log), "log emptied");
-        Release release{root + (holdCe ? "\\release-ce" : "\\release-palm")};
-        SetEnv("STANDIN_WAIT_FOR", release.path.c_str());
-
-        SetupRun run;
-        if (!Launch(run, folder.exe)) return;
-        if (!holdCe) {
-            const int ini = RowIndex(run.Rows(), "Alpha Suite");
-            ok(ini >= 0 && run.SetChecked(ini, false), "CE row unchecked");
-        }
-        const ExpectedLaunches e = Expect(folder, tools, run.Rows(), kInstallFiles);
-        Click(run.install);
-        ok(WaitUntil([&] { return !ReadLaunches(tools.log).empty(); }, kWait), "%s started",
-           held);
-        // While the tool runs: no box, no second tool, setup still there.
-        const bool quiet = !WaitUntil(
-            [&] {
-                return FindTopLevel(run.Pid(), "#32770", nullptr, run.dialog) != nullptr ||
-                       ReadLaunches(tools.log).size() > 1 || !run.Running();
-            },
-            1500);
-        ok(quiet, "nothing happens while the %s runs", held);
-        ok(ReadLaunches(tools.log).size() == 1, "one launch while the %s runs", held);
-        ok(WriteTextFile(release.path, "go"), "%s released", held);
-        const MessageBoxView box = WaitForMessageBox(run.Pid(), run.dialog, kWait);
-        ExpectBox(box, kComplete, Icon::Information, "final box");
-        if (holdCe)
-            ExpectLaunches(tools, {e.ce, e.palm}, {tools.ceExe, tools.palmExe});
-        else
-            ExpectLaunches(tools, {e.palm}, {tools.palmExe});
-        FinishInstall(run, box);
-    }
-    SetEnv("STANDIN_WAIT_FOR", nullptr);
-}
-
 // ---- Scenarios: About ----------------------------------------------------------------------
-
-HWND OpenAbout(SetupRun& run) {
-    Click(run.about);
-    HWND about = WaitForTopLevel(run.Pid(), "#32770", kAboutTitle, kAnyOwner, kWait);
-    if (!ok(about != nullptr, "About dialog appeared")) return nullptr;
-    ok(GetWindow(about, GW_OWNER) == run.dialog, "About is owned by the selection dialog");
-    ok(!Enabled(run.dialog), "selection dialog disabled while About is open");
-    const std::string version = TextOf(GetDlgItem(about, kVersionText));
-    ok(version == "1.1.0.0", "version text %s", Show(version).c_str());
-    return about;
-}
 
 void ScenarioAbout() {
     const std::string root = ScenarioRoot("about");
-    const SetupFolder folder = MakeSetupFolder(root + "\\Setup Files", {{"Maps.prc", "app"}});
+    const SetupFolder folder = MakeSetupFolder(root + "\\Setup Files", {Palm("Maps.prc")});
     SetupRun run;
     if (!Launch(run, folder.exe)) return;
     const std::string before = Snapshot(run);
@@ -796,123 +778,20 @@ void ScenarioAbout() {
     CancelAndExpect2(run);
 }
 
+// Opens About and closes it with OK.
+void AboutAndBack(SetupRun& run) {
+    HWND about = OpenAbout(run);  // checks the version line
+    if (!about) return;
+    trace("About shows %s", Show(TextOf(GetDlgItem(about, kVersionText))).c_str());
+    Click(GetDlgItem(about, IDOK));
+    ok(WaitGone(about, kWait), "About closed");
+}
+
 // ---- Scenarios: bad input ------------------------------------------------------------------
 //
 // Whatever lies in the setup folder or the registry, setup ends with a clear
 // result (the rows it could read, its message boxes, exit code 1 after
 // Install), never a crash or a hang.
-
-const char kPalmLaunchFailed[] =
-    "Setup was unable to launch the Palm Desktop.  Please reinstall Palm Desktop, and try "
-    "again.\n\nDetails:\n\n";
-constexpr DWORD kErrorFilenameTooLong = 206;
-
-template <std::size_t N>
-std::string Bytes(const char (&text)[N]) {  // a literal with NULs in it
-    return std::string(text, N - 1);
-}
-
-// The system's text for an error code, asked for the way setup asks.
-std::string SystemText(DWORD code) {
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
-        nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
-        nullptr);
-    std::string s = n && text ? std::string(text, n) : std::string();
-    if (text) LocalFree(text);
-    return s;
-}
-
-// The error the system gives when asked to start this command line (the
-// driver tries it itself); 0, after a failed check, when it starts.
-DWORD LaunchError(std::string commandLine) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return GetLastError();
-    ok(false, "the system refuses to start %s", Show(commandLine.substr(0, 200)).c_str());
-    TerminateProcess(info.hProcess, 1);
-    WaitForSingleObject(info.hProcess, 5000);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return 0;
-}
-
-// Both texts when short, else where they part.
-std::string Compare(const std::string& seen, const std::string& expected) {
-    if (seen.size() + expected.size() < 600) return Show(seen) + ", expected " + Show(expected);
-    std::size_t at = 0;
-    while (at < seen.size() && at < expected.size() && seen[at] == expected[at]) ++at;
-    char head[128];
-    std::snprintf(head, sizeof head, "%u characters, expected %u, the same up to %u: ",
-                  static_cast<unsigned>(seen.size()), static_cast<unsigned>(expected.size()),
-                  static_cast<unsigned>(at));
-    return head + Show(seen.substr(at, 60)) + " vs " + Show(expected.substr(at, 60));
-}
-
-struct SeenBox {
-    std::string text;
-    Icon icon;
-};
-const SeenBox kCompleteBox{kComplete, Icon::Information};
-const SeenBox kFailedBox{kFailed, Icon::Warning};
-const SeenBox kNoActiveSyncBox{kNoActiveSync, Icon::Error};
-const SeenBox kNoPalmBox{kNoPalm, Icon::Error};
-
-// Presses Install, reads and closes every box setup shows until it ends, and
-// expects these boxes and the exit code 1.
-void ExpectInstall(SetupRun& run, const std::vector<SeenBox>& expected, const char* what,
-                   DWORD firstBoxMs = 30000) {
-    std::vector<SeenBox> seen;
-    Click(run.install);
-    for (DWORD ms = firstBoxMs; seen.size() < 5; ms = kWait) {
-        if (!WaitUntil(
-                [&] {
-                    return FindTopLevel(run.Pid(), "#32770", nullptr, run.dialog) != nullptr ||
-                           !run.Running();
-                },
-                ms))
-            break;
-        const MessageBoxView box = WaitForMessageBox(run.Pid(), run.dialog, 0);
-        if (!box.hwnd) break;  // setup has ended
-        ok(box.caption == kCaption, "%s: box caption %s", what, Show(box.caption).c_str());
-        seen.push_back({box.text, box.icon});
-        if (!ok(CloseMessageBox(box, kWait), "%s: box %u closed", what,
-                static_cast<unsigned>(seen.size())))
-            break;
-    }
-    const DWORD exitCode = run.WaitExit(kWait);
-    ok(seen.size() == expected.size(), "%s: %u boxes, expected %u", what,
-       static_cast<unsigned>(seen.size()), static_cast<unsigned>(expected.size()));
-    for (std::size_t i = 0; i < seen.size() && i < expected.size(); ++i) {
-        ok(seen[i].text == expected[i].text, "%s: box %u: %s", what, static_cast<unsigned>(i + 1),
-           Compare(seen[i].text, expected[i].text).c_str());
-        if (expected[i].icon == Icon::Unknown) continue;  // not readable, see the caller
-        ok(seen[i].icon == expected[i].icon, "%s: box %u icon %s, expected %s", what,
-           static_cast<unsigned>(i + 1), IconName(seen[i].icon), IconName(expected[i].icon));
-    }
-    ok(exitCode == IDOK, "%s: exit code %s after Install, expected 1", what,
-       ExitText(exitCode).c_str());
-}
-
-// The rows in this order, all checked, and Install enabled exactly when there are any.
-void ExpectRows(const SetupRun& run, const std::vector<std::string>& expected, const char* what) {
-    const std::vector<Row> rows = run.Rows();
-    const std::vector<std::string> texts = Texts(rows);
-    ok(texts == expected, "%s: rows %s, expected %s", what, Join(texts, ", ").c_str(),
-       Join(expected, ", ").c_str());
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        ok(rows[i].checkState == kChecked, "%s: row %u checked", what, static_cast<unsigned>(i));
-    ok(Enabled(run.install) == !expected.empty(), "%s: Install %s", what,
-       Enabled(run.install) ? "enabled" : "disabled");
-}
-
-void EmptyLog(const Tools& tools) {
-    ok(DeleteFileA(tools.log.c_str()) || !FileExists(tools.log), "launch log emptied");
-}
 
 // A folder path of exactly length characters: base, then segments of at most
 // 100 characters.
@@ -982,13 +861,13 @@ void ScenarioBadDescriptions() {
          {stopLine.substr(14, 241)}},
         {"locked file", "Description = Locked Package\r\n", 0, "", true, {}},
     };
+    // A good description file and an application beside the bad one.
+    const std::vector<Component> beside = {Ini("Good.ini", {"Good Package"}), Palm("Tool.prc")};
     int index = 0;
     for (const auto& c : cases) {
         trace("case: %s", c.what);
-        // A good description file and an application beside the bad one.
         const SetupFolder folder =
-            MakeSetupFolder(root + "\\Case " + std::to_string(++index),
-                            {{"Good.ini", "Description = Good Package\r\n"}, {"Tool.prc", "app"}});
+            MakeSetupFolder(root + "\\Case " + std::to_string(++index), beside);
         const std::string file = folder.dir + "Case.ini";
         ok(WriteFileWithGap(file, c.head, c.gap, c.tail), "%s: Case.ini written", c.what);
         HANDLE lock = INVALID_HANDLE_VALUE;
@@ -1012,129 +891,80 @@ void ScenarioBadDescriptions() {
             const DWORD start = GetTickCount();
             if (!Launch(run, folder.exe)) break;
             trace("%s: dialog after %lu ms", c.what, GetTickCount() - start);
-            // The two description files come in the folder search's order.
-            std::vector<std::string> goodFirst{"Good Package"}, caseFirst = caseRows;
-            goodFirst.insert(goodFirst.end(), caseRows.begin(), caseRows.end());
-            caseFirst.push_back("Good Package");
-            goodFirst.push_back("Tool application");
-            caseFirst.push_back("Tool application");
-            const std::vector<std::string> texts = Texts(run.Rows());
-            ExpectRows(run, texts == caseFirst ? caseFirst : goodFirst, c.what);
+            ExpectRows(run, beside + Raw("Case.ini", "", caseRows), c.what);
             CancelAndExpect2(run);
         }
     }
 }
 
-void ScenarioOddFolders() {
-    const std::string root = ScenarioRoot("odd-folders");
-    const Tools tools = InstallTools(root, true, true);
-
-    // Names with bytes from 0x80 up in the ANSI code page: rows as named, paths
-    // handed on byte for byte.
-    if (ok(GetACP() == 1252, "ANSI code page %u, expected 1252", GetACP())) {
-        const std::map<std::string, std::string> files = {
-            {"Gr\xFC\xDF"
-             "e \xC4rger",
-             "\xDC"
-             "bersicht.ini"},
-            {"Kart\xE9 application", "Kart\xE9.prc"},
-            {"Stra\xDF"
-             "e \x80\xFF database",
-             "QM_Stra\xDF"
-             "e \x80\xFF.pdb"},
-        };
-        const SetupFolder folder =
-            MakeSetupFolder(root + "\\Setup \xC9t\xE9", {{"\xDC"
-                                                          "bersicht.ini",
-                                                          "Description = Gr\xFC\xDF"
-                                                          "e \xC4rger\r\n"},
-                                                         {"Kart\xE9.prc", "app"},
-                                                         {"QM_Stra\xDF"
-                                                          "e \x80\xFF.pdb",
-                                                          "db"}});
-        SetupRun run;
-        if (Launch(run, folder.exe)) {
-            ExpectRows(run,
-                       {"Gr\xFC\xDF"
-                        "e \xC4rger",
-                        "Kart\xE9 application",
-                        "Stra\xDF"
-                        "e \x80\xFF database"},
-                       "ANSI names");
-            const ExpectedLaunches e = Expect(folder, tools, run.Rows(), files);
-            ExpectInstall(run, {kCompleteBox}, "ANSI names");
-            ExpectLaunches(tools, {e.ce, e.palm}, {tools.ceExe, tools.palmExe});
-        }
+// setup.exe's own folder at a path of this length, holding Maps.prc; from
+// 260 characters on the module path does not fit setup's buffer and nothing
+// is listed.
+void LongPathCase(const std::string& root, const Tools& tools, std::size_t length) {
+    char what[64];
+    std::snprintf(what, sizeof what, "setup.exe at a path of %u characters",
+                  static_cast<unsigned>(length));
+    trace("case: %s", what);
+    EmptyLog(tools);
+    SetupFolder folder;
+    folder.exe =
+        PathOfLength(root + "\\Long" + std::to_string(length), length - 10) + "\\setup.exe";
+    folder.dir = DirectoryOf(folder.exe);
+    ok(CopyInto(g_options.setupExe, folder.exe) && WriteTextFile(folder.dir + "Maps.prc", "app"),
+       "%s: folder made", what);
+    const bool fits = length < MAX_PATH;
+    SetupRun run;
+    // CreateProcess itself stops at MAX_PATH.
+    const bool started = fits ? run.Start(folder.exe) : run.StartLongPath(folder.exe);
+    if (!ok(started, "%s: started", what) ||
+        !ok(run.WaitForDialog(kWait), "%s: dialog appeared", what))
+        return;
+    ExpectRows(run, fits ? std::vector<Component>{Palm("Maps.prc")} : std::vector<Component>{},
+               what);
+    if (!fits) {
+        CancelAndExpect2(run);
+        return;
     }
+    folder.shortDir = ShortPath(folder.dir);
+    PressInstall(run);
+    ExpectOutcome(
+        run, tools.log,
+        {{kCompleteBox},
+         {{tools.palmExe, PalmCommandLine(Quoted(tools.palmExe), folder.shortDir, {"Maps.prc"})}}},
+        what);
+}
 
-    // The folder from the module path: a path of 259 characters fits the
-    // 260-byte buffer with its terminator; from 260 on nothing is listed.
-    for (const std::size_t length : {259u, 260u, 330u}) {
-        char what[64];
-        std::snprintf(what, sizeof what, "setup.exe at a path of %u characters",
-                      static_cast<unsigned>(length));
-        trace("case: %s", what);
-        EmptyLog(tools);
-        SetupFolder folder;
-        folder.exe =
-            PathOfLength(root + "\\Long" + std::to_string(length), length - 10) + "\\setup.exe";
-        folder.dir = DirectoryOf(folder.exe);
-        ok(CopyInto(g_options.setupExe, folder.exe) &&
-               WriteTextFile(folder.dir + "Maps.prc", "app"),
-           "%s: folder made", what);
-        const bool fits = length < MAX_PATH;
-        SetupRun run;
-        // CreateProcess itself stops at MAX_PATH.
-        const bool started = fits ? run.Start(folder.exe) : run.StartLongPath(folder.exe);
-        if (!ok(started, "%s: started", what) ||
-            !ok(run.WaitForDialog(kWait), "%s: dialog appeared", what))
-            continue;
-        ExpectRows(run,
-                   fits ? std::vector<std::string>{"Maps application"} : std::vector<std::string>{},
-                   what);
-        if (!fits) {
-            CancelAndExpect2(run);
-            continue;
-        }
-        folder.shortDir = ShortPath(folder.dir);
-        const ExpectedLaunches e =
-            Expect(folder, tools, run.Rows(), {{"Maps application", "Maps.prc"}});
-        ExpectInstall(run, {kCompleteBox}, what);
-        ExpectLaunches(tools, {e.palm}, {tools.palmExe});
-    }
+// Names, sizes, attributes and write times of everything below dir.
+void ListTree(const std::string& dir, std::vector<std::string>& out) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        char line[96];
+        std::snprintf(line, sizeof line, " %lu %lx %lx%08lx", found.nFileSizeLow,
+                      found.dwFileAttributes, found.ftLastWriteTime.dwHighDateTime,
+                      found.ftLastWriteTime.dwLowDateTime);
+        out.push_back(dir + name + line);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ListTree(dir + name + "\\", out);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
 
-    // A read-only setup folder: nothing changes in it or in %TEMP%, after a
-    // Cancel or after an Install.
-    const SetupFolder folder =
-        MakeSetupFolder(root + "\\Read Only",
-                        {{"Alpha.ini", "Description = Alpha Suite\r\n"}, {"Atlas.prc", "app"}});
+// A read-only setup folder: nothing changes in it or in %TEMP%, after a
+// Cancel or after an Install.
+void ReadOnlyFolderCase(const std::string& root, const Tools& tools) {
+    const SetupFolder folder = MakeSetupFolder(root + "\\Read Only", kPair);
     for (const char* name : {"setup.exe", "Alpha.ini", "Atlas.prc", ""})
         ok(SetFileAttributesA((folder.dir + name).c_str(), FILE_ATTRIBUTE_READONLY),
            "%s made read-only", name[0] ? name : "the folder");
     char temp[MAX_PATH] = {};
     ok(GetTempPathA(MAX_PATH, temp) > 0, "%%TEMP%% is %s", temp);
-    // Names, sizes, attributes and write times of everything below dir.
-    std::function<void(const std::string&, std::vector<std::string>&)> list =
-        [&](const std::string& dir, std::vector<std::string>& out) {
-            WIN32_FIND_DATAA found;
-            HANDLE search = FindFirstFileA((dir + "*").c_str(), &found);
-            if (search == INVALID_HANDLE_VALUE) return;
-            do {
-                const std::string name = found.cFileName;
-                if (name == "." || name == "..") continue;
-                char line[96];
-                std::snprintf(line, sizeof line, " %lu %lx %lx%08lx", found.nFileSizeLow,
-                              found.dwFileAttributes, found.ftLastWriteTime.dwHighDateTime,
-                              found.ftLastWriteTime.dwLowDateTime);
-                out.push_back(dir + name + line);
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) list(dir + name + "\\", out);
-            } while (FindNextFileA(search, &found));
-            FindClose(search);
-        };
     auto listing = [&] {
         std::vector<std::string> out;
-        list(folder.dir, out);
-        list(temp, out);
+        ListTree(folder.dir, out);
+        ListTree(temp, out);
         std::sort(out.begin(), out.end());
         return out;
     };
@@ -1145,11 +975,16 @@ void ScenarioOddFolders() {
         EmptyLog(tools);
         SetupRun run;
         if (!Launch(run, folder.exe)) break;
-        ExpectRows(run, {"Alpha Suite", "Atlas application"}, "read-only folder");
+        ExpectRows(run, kPair, "read-only folder");
         if (install) {
-            const ExpectedLaunches e = Expect(folder, tools, run.Rows(), kInstallFiles);
-            ExpectInstall(run, {kCompleteBox}, "read-only folder");
-            ExpectLaunches(tools, {e.ce, e.palm}, {tools.ceExe, tools.palmExe});
+            PressInstall(run);
+            ExpectOutcome(
+                run, tools.log,
+                {{kCompleteBox},
+                 {{tools.ceExe, CeCommandLine(Quoted(tools.ceExe), folder.shortDir, {"Alpha.ini"})},
+                  {tools.palmExe,
+                   PalmCommandLine(Quoted(tools.palmExe), folder.shortDir, {"Atlas.prc"})}}},
+                "read-only folder");
         } else {
             CancelAndExpect2(run);
         }
@@ -1157,6 +992,98 @@ void ScenarioOddFolders() {
         ok(after == before, "after %s: setup folder and %%TEMP%% unchanged: %s",
            install ? "Install" : "Cancel", Join(after, ", ").c_str());
     }
+}
+
+// Names with bytes from 0x80 up in the ANSI code page: rows as named, paths
+// handed on byte for byte.
+// clang-format off
+const InstallCase kAnsiNames[] = {
+    {"odd-folders", "ANSI names",
+     {Ini("\xDC" "bersicht.ini", {"Gr\xFC\xDF" "e \xC4rger"}), Palm("Kart\xE9.prc"),
+      Palm("QM_Stra\xDF" "e \x80\xFF.pdb")},
+     {}, {}, {Box::Complete},
+     {{Tool::Ce, {"\xDC" "bersicht.ini"}},
+      {Tool::Palm, {"Kart\xE9.prc", "QM_Stra\xDF" "e \x80\xFF.pdb"}}}},
+};
+// clang-format on
+
+void ScenarioOddFolders() {
+    const std::string root = ScenarioRoot("odd-folders");
+    if (ok(GetACP() == 1252, "ANSI code page %u, expected 1252", GetACP()))
+        RunInstallCase(root, root + "\\Setup \xC9t\xE9", kAnsiNames[0]);
+    const Tools tools = InstallTools(root);
+    // The folder from the module path: a path of 259 characters fits the
+    // 260-byte buffer with its terminator; from 260 on nothing is listed.
+    for (const std::size_t length : {259u, 260u, 330u}) LongPathCase(root, tools, length);
+    ReadOnlyFolderCase(root, tools);
+}
+
+// The registrations setup.exe must refuse or take: App Paths values for a
+// folder with a CE and a Palm component, ".prc" open commands for a folder
+// of Palm components only.
+void ScenarioBadRegistrations() {
+    const char* const scenario = "bad-registrations";
+    const std::string root = ScenarioRoot(scenario);
+    const Tools places = ToolsAt(root);
+    const std::string& ceExe = places.ceExe;
+    const std::string& palmExe = places.palmExe;
+    // A tool at a path of 259 characters: with its terminator the longest
+    // value that fits the 260-byte buffer.
+    const std::string longCe = PathOfLength(root + "\\CE", 259 - 13) + "\\CEAppMgr.exe";
+    ok(CopyInto(g_options.tools + "\\CEAppMgr.exe", longCe),
+       "CE stand-in copied to a path of %u characters", static_cast<unsigned>(longCe.size()));
+    const std::string spacedExe = root + "\\Program Files\\Tool\\PalmInstall.exe";
+    ok(CopyInto(g_options.tools + "\\PalmInstall.exe", spacedExe), "Palm stand-in copied to %s",
+       spacedExe.c_str());
+    const std::string quoted = "\"" + palmExe + "\" \"%1\"";
+    auto padded = [&](std::size_t n) {
+        return quoted + " /" + std::string(n - quoted.size() - 2, 'p');
+    };
+    const std::vector<Component> palmOnly = {Palm("Atlas.prc"), Palm("QM_Atlas.pdb")};
+    const std::vector<Box> refused = {Box::NoActiveSync, Box::Failed};
+    const std::vector<Box> noPalm = {Box::NoPalm, Box::Failed};
+    const std::vector<Handed> both = {{Tool::Ce, {"Alpha.ini"}}, {Tool::Palm, {"Atlas.prc"}}};
+    auto palm = [&](bool starts, const std::string& program, const std::string& exe) {
+        return std::vector<Handed>{
+            {Tool::Palm, {"Atlas.prc", "QM_Atlas.pdb"}, starts, program, exe}};
+    };
+    // clang-format off
+    const InstallCase cases[] = {
+        {scenario, "App Paths value: empty string", kPair, {},
+         CeValue(REG_SZ, std::string(1, '\0')), refused, {}},
+        {scenario, "App Paths value: REG_DWORD", kPair, {}, CeValue(REG_DWORD, Bytes("\x01\0\0\0")),
+         refused, {}},
+        // The type is not examined; the data is the path, with or without a terminator.
+        {scenario, "App Paths value: REG_BINARY holding a path", kPair, {},
+         CeValue(REG_BINARY, ceExe), {Box::Complete}, both},
+        {scenario, "App Paths value: 301 bytes", kPair, {},
+         CeValue(REG_SZ, "C:\\" + std::string(296, 'x') + ".exe" + '\0'), refused, {}},
+        {scenario, "App Paths value: 259 characters and a terminator", kPair, {},
+         CeValue(REG_SZ, longCe + '\0'), {Box::Complete},
+         {{Tool::Ce, {"Alpha.ini"}, true, "", longCe}, {Tool::Palm, {"Atlas.prc"}}}},
+        // Its first 259 bytes name the tool: refused all the same.
+        {scenario, "App Paths value: 260 bytes without a terminator", kPair, {},
+         CeValue(REG_SZ, longCe + "x"), refused, {}},
+        {scenario, "App Paths value: missing file", kPair, {},
+         CeValue(REG_SZ, root + "\\No Such Folder\\CEAppMgr.exe" + '\0'), refused, {}},
+
+        {scenario, ".prc open command: empty command", palmOnly, {}, PalmCommand(""), noPalm, {}},
+        // Unquoted: all before %1 is the program, spaces and all.
+        {scenario, ".prc open command: unquoted with spaces", palmOnly, {},
+         PalmCommand(spacedExe + " %1"), {Box::Complete}, palm(true, Quoted(spacedExe), spacedExe)},
+        // No closing quote: the command is kept whole.
+        {scenario, ".prc open command: no closing quote", palmOnly, {},
+         PalmCommand("\"" + spacedExe + " %1"), {Box::PalmLaunchFailed, Box::Failed},
+         palm(false, "\"" + spacedExe + " %1", "")},
+        {scenario, ".prc open command: 1,023 characters", palmOnly, {}, PalmCommand(padded(1023)),
+         {Box::Complete}, palm(true, Quoted(palmExe), palmExe)},
+        {scenario, ".prc open command: 1,024 characters", palmOnly, {}, PalmCommand(padded(1024)),
+         noPalm, {}},
+        {scenario, ".prc open command: 4,000 characters", palmOnly, {}, PalmCommand(padded(4000)),
+         noPalm, {}},
+    };
+    // clang-format on
+    RunInstallCases(root, scenario, std::begin(cases), std::end(cases));
 }
 
 // ---- Scenarios: folder names and the ANSI code page -----------------------------------------
@@ -1174,8 +1101,8 @@ bool ExactAnsi(const std::wstring& text, std::string& ansi) {
     if (text.empty()) return true;
     const int length = static_cast<int>(text.size());
     BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr,
-                                      0, nullptr, &usedDefault);
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0,
+                                      nullptr, &usedDefault);
     if (n <= 0 || usedDefault) return false;
     ansi.resize(static_cast<std::size_t>(n));
     return WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, &ansi[0], n,
@@ -1209,7 +1136,7 @@ std::string NarrowImagePath(HANDLE process) {
     char path[MAX_PATH] = {};
     DWORD size = MAX_PATH;
     return QueryFullProcessImageNameA(process, 0, path, &size) ? std::string(path, size)
-                                                                : std::string();
+                                                               : std::string();
 }
 
 void ScenarioFolderName(const char* scenario, const std::wstring& name, bool inCodePage) {
@@ -1228,12 +1155,13 @@ void ScenarioFolderName(const char* scenario, const std::wstring& name, bool inC
     ok(CreateDirectoryW(dir.c_str(), nullptr) != 0, "setup folder created");
     ok(CopyFileW(WidePath(g_options.setupExe).c_str(), exe.c_str(), FALSE) != 0,
        "setup.exe copied into it");
-    ok(WriteWideFile(dir + L"Alpha.ini", "Description = Alpha Suite\r\n") &&
-           WriteWideFile(dir + L"Maps.prc", "app") && WriteWideFile(dir + L"QM_Streets.pdb", "db"),
-       "components written");
-    const std::map<std::string, std::string> files = {{"Alpha Suite", "Alpha.ini"},
-                                                      {"Maps application", "Maps.prc"},
-                                                      {"Streets database", "QM_Streets.pdb"}};
+    const std::vector<Component> files = {Ini("Alpha.ini", {"Alpha Suite"}), Palm("Maps.prc"),
+                                          Palm("QM_Streets.pdb")};
+    bool written = true;
+    for (const Component& f : files)
+        written =
+            WriteWideFile(dir + std::wstring(f.name.begin(), f.name.end()), f.bytes) && written;
+    ok(written, "components written");
 
     // Where setup.exe has to look: the folder's short form, for a name the
     // code page holds the one the narrow call gives.
@@ -1246,7 +1174,7 @@ void ScenarioFolderName(const char* scenario, const std::wstring& name, bool inC
     ok(!folder.shortDir.empty() && folder.shortDir.back() == '\\', "short form %s",
        Show(folder.shortDir).c_str());
 
-    const Tools tools = InstallTools(root, true, true);
+    const Tools tools = InstallTools(root);
     SetupRun run;
     const bool started = run.StartWide(exe);
     if (!ok(started, "setup.exe started (error %lu)", started ? 0ul : GetLastError()) ||
@@ -1263,122 +1191,24 @@ void ScenarioFolderName(const char* scenario, const std::wstring& name, bool inC
            "narrow path %s names no file", Show(image).c_str());
 
     trace("rows %s", Join(Texts(run.Rows()), ", ").c_str());
-    ExpectRows(run, {"Alpha Suite", "Maps application", "Streets database"}, scenario);
-    HWND about = OpenAbout(run);  // checks the version line
-    if (about) {
-        trace("About shows %s", Show(TextOf(GetDlgItem(about, kVersionText))).c_str());
-        Click(GetDlgItem(about, IDOK));
-        ok(WaitGone(about, kWait), "About closed");
-    }
-    if (RowCount(run.list) == 0) {  // nothing to hand over
+    ExpectRows(run, files, scenario);
+    AboutAndBack(run);
+    const std::vector<Row> rows = run.Rows();
+    if (rows.empty()) {  // nothing to hand over
         CancelAndExpect2(run);
         return;
     }
-    const ExpectedLaunches e = Expect(folder, tools, run.Rows(), files);
-    ExpectInstall(run, {kCompleteBox}, scenario);
+    PressInstall(run);
+    ExpectOutcome(
+        run, tools.log,
+        {{kCompleteBox},
+         {{tools.ceExe, CeCommandLine(Quoted(tools.ceExe), folder.shortDir, {"Alpha.ini"})},
+          {tools.palmExe,
+           PalmCommandLine(Quoted(tools.palmExe), folder.shortDir,
+                           InRowOrder({"Maps.prc", "QM_Streets.pdb"}, rows, files))}}},
+        scenario);
     for (const Launched& l : ReadLaunches(tools.log))
         trace("launched %s", Show(l.commandLine).c_str());
-    ExpectLaunches(tools, {e.ce, e.palm}, {tools.ceExe, tools.palmExe});
-}
-
-void ScenarioBadRegistrations() {
-    const std::string root = ScenarioRoot("bad-registrations");
-    const SetupFolder both =
-        MakeSetupFolder(root + "\\Setup Files",
-                        {{"Alpha.ini", "Description = Alpha Suite\r\n"}, {"Atlas.prc", "app"}});
-    const SetupFolder palmOnly =
-        MakeSetupFolder(root + "\\Palm Files", {{"Atlas.prc", "app"}, {"QM_Atlas.pdb", "db"}});
-    const Tools tools = InstallTools(root, true, true);
-    const std::map<std::string, std::string> files = {{"Alpha Suite", "Alpha.ini"},
-                                                      {"Atlas application", "Atlas.prc"},
-                                                      {"Atlas database", "QM_Atlas.pdb"}};
-
-    // App Paths\CEAppMgr.exe. A tool at a path of 259 characters: with its
-    // terminator the longest value that fits the 260-byte buffer.
-    const std::string longCe = PathOfLength(root + "\\CE", 259 - 13) + "\\CEAppMgr.exe";
-    ok(CopyInto(tools.ceExe, longCe), "CE stand-in copied to a path of %u characters",
-       static_cast<unsigned>(longCe.size()));
-    const struct {
-        const char* what;
-        DWORD type;
-        std::string data;
-        std::string launched;  // the tool that runs; empty: none may
-    } ceCases[] = {
-        {"empty string", REG_SZ, std::string(1, '\0'), ""},
-        {"REG_DWORD", REG_DWORD, Bytes("\x01\0\0\0"), ""},
-        // The type is not examined; the data is the path, with or without a terminator.
-        {"REG_BINARY holding a path", REG_BINARY, tools.ceExe, tools.ceExe},
-        {"301 bytes", REG_SZ, "C:\\" + std::string(296, 'x') + ".exe" + '\0', ""},
-        {"259 characters and a terminator", REG_SZ, longCe + '\0', longCe},
-        // Its first 259 bytes name the tool: refused all the same.
-        {"260 bytes without a terminator", REG_SZ, longCe + "x", ""},
-        {"missing file", REG_SZ, root + "\\No Such Folder\\CEAppMgr.exe" + '\0', ""},
-    };
-    for (const auto& c : ceCases) {
-        trace("case: App Paths value, %s", c.what);
-        EmptyLog(tools);
-        ok(SetCeAppManagerValue(c.type, c.data), "%s: App Paths value set", c.what);
-        SetupRun run;
-        if (!Launch(run, both.exe)) continue;
-        const ExpectedLaunches e =
-            Expect(both, Tools{c.launched, tools.palmExe, tools.log}, run.Rows(), files);
-        if (c.launched.empty()) {
-            ExpectInstall(run, {kNoActiveSyncBox, kFailedBox}, c.what);
-            ExpectLaunches(tools, {}, {});
-        } else {
-            ExpectInstall(run, {kCompleteBox}, c.what);
-            ExpectLaunches(tools, {e.ce, e.palm}, {c.launched, tools.palmExe});
-        }
-    }
-
-    // The ".prc" open command, for a folder of Palm components only.
-    const std::string spacedExe = root + "\\Program Files\\Tool\\PalmInstall.exe";
-    ok(CopyInto(tools.palmExe, spacedExe), "Palm stand-in copied to %s", spacedExe.c_str());
-    const std::string quoted = "\"" + tools.palmExe + "\" \"%1\"";
-    auto padded = [&](std::size_t n) {
-        return quoted + " /" + std::string(n - quoted.size() - 2, 'p');
-    };
-    enum Outcome { kLaunched, kLaunchFails, kMissing };
-    const struct {
-        const char* what;
-        std::string command;
-        Outcome outcome;
-        std::string program;  // what setup puts before the paths
-        std::string launched;
-    } palmCases[] = {
-        {"empty command", "", kMissing, "", ""},
-        // Unquoted: all before %1 is the program, spaces and all.
-        {"unquoted with spaces", spacedExe + " %1", kLaunched, "\"" + spacedExe + "\"", spacedExe},
-        // No closing quote: the command is kept whole.
-        {"no closing quote", "\"" + spacedExe + " %1", kLaunchFails, "\"" + spacedExe + " %1", ""},
-        {"1,023 characters", padded(1023), kLaunched, "\"" + tools.palmExe + "\"", tools.palmExe},
-        {"1,024 characters", padded(1024), kMissing, "", ""},
-        {"4,000 characters", padded(4000), kMissing, "", ""},
-    };
-    for (const auto& c : palmCases) {
-        trace("case: .prc open command, %s", c.what);
-        EmptyLog(tools);
-        ok(SetPrcAssociation(kProgId, c.command), "%s: association set", c.what);
-        SetupRun run;
-        if (!Launch(run, palmOnly.exe)) continue;
-        // The quoted paths, as they follow the program.
-        const ExpectedLaunches e =
-            Expect(palmOnly, Tools{tools.ceExe, "P", tools.log}, run.Rows(), files);
-        const std::string line = c.program + " " + e.palm.substr(4);
-        if (c.outcome == kLaunched) {
-            ExpectInstall(run, {kCompleteBox}, c.what);
-            ExpectLaunches(tools, {line}, {c.launched});
-        } else {
-            const std::string details =
-                c.outcome == kMissing ? ""
-                                      : kPalmLaunchFailed + SystemText(LaunchError(line)) + line;
-            ExpectInstall(
-                run,
-                {c.outcome == kMissing ? kNoPalmBox : SeenBox{details, Icon::Error}, kFailedBox},
-                c.what);
-            ExpectLaunches(tools, {}, {});
-        }
-    }
 }
 
 // Folders of many component files, written from the Linux side by
@@ -1388,9 +1218,8 @@ void ScenarioBadRegistrations() {
 //   CE Only       3,000 of "CE component 0000 with a long file name, for a long command line.ini"
 //                 ("Description = CE component 0000")
 //   Palm Only     1,500 of "Palm application 0000 with a long file name, for a long command
-//   line.prc"
-//                 and 1,500 of "QM_Palm database 0000 with a long file name, for a long command
-//                 line.pdb"
+//                 line.prc" and 1,500 of "QM_Palm database 1500 with a long file name, for a
+//                 long command line.pdb" (numbered on)
 const char kManyFiles[] = "C:\\e2e-files\\many-components";
 const char kLongTail[] = " with a long file name, for a long command line";
 
@@ -1400,24 +1229,24 @@ std::string Numbered(const char* format, int i) {
     return text;
 }
 
-// Component files whose command line, with the given tools, is exactly length
+// The command line Install builds for these files with every row checked.
+std::string LineFor(const std::string& tool, const SetupFolder& folder,
+                    const std::vector<std::string>& files, bool ce) {
+    return ce ? CeCommandLine(Quoted(tool), folder.shortDir, files)
+              : PalmCommandLine(Quoted(tool), folder.shortDir, files);
+}
+
+// Component files whose command line, with the given tool, is exactly length
 // characters: names of about 200 characters (the last ones a little shorter).
-std::vector<std::string> NamesForLine(const SetupFolder& folder, const Tools& tools, bool ce,
+// The order of the files does not change the length.
+std::vector<std::string> NamesForLine(const SetupFolder& folder, const std::string& tool, bool ce,
                                       std::size_t length) {
     auto name = [&](std::size_t i, std::size_t size) {
         return Numbered("%03d ", static_cast<int>(i)) + std::string(size - 8, ce ? 'c' : 'p') +
                (ce ? ".ini" : ".prc");
     };
     auto lineLength = [&](const std::vector<std::string>& names) {
-        std::vector<Row> rows;
-        std::map<std::string, std::string> files;
-        for (const std::string& n : names) {
-            const std::string text = n.substr(0, n.size() - 4) + (ce ? "" : " application");
-            rows.push_back({text, kChecked});
-            files[text] = n;
-        }
-        const ExpectedLaunches e = Expect(folder, tools, rows, files);
-        return (ce ? e.ce : e.palm).size();
+        return LineFor(tool, folder, names, ce).size();
     };
     std::vector<std::string> names;
     while (names.empty() || lineLength(names) < length) names.push_back(name(names.size(), 200));
@@ -1431,167 +1260,130 @@ std::vector<std::string> NamesForLine(const SetupFolder& folder, const Tools& to
     return names;
 }
 
-void ScenarioManyComponents() {
-    const std::string root = ScenarioRoot("many-components");
-    const Tools tools = InstallTools(root, true, true);
-    auto prepared = [&](const char* name, std::size_t files) {
-        SetupFolder f;
-        f.dir = std::string(kManyFiles) + "\\" + name + "\\";
-        f.exe = f.dir + "setup.exe";
-        std::size_t found = 0;
-        WIN32_FIND_DATAA data;
-        HANDLE search = FindFirstFileA((f.dir + "*").c_str(), &data);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                found += !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                         lstrcmpiA(data.cFileName, "setup.exe") != 0;
-            while (FindNextFileA(search, &data));
-            FindClose(search);
-        }
-        ok(found == files, "%s holds %u files, expected %u (made by tests/hostile/many-files.sh)",
-           f.dir.c_str(), static_cast<unsigned>(found), static_cast<unsigned>(files));
-        ok(CopyInto(g_options.setupExe, f.exe), "setup.exe copied to %s", f.exe.c_str());
-        f.shortDir = ShortPath(f.dir);
-        return f;
-    };
-
-    // 10,000 component files: every row, in bounded time.
-    {
-        const SetupFolder folder = prepared("Ten Thousand", 10000);
-        std::vector<std::string> ini, apps, dbs;
-        for (int i = 0; i < 3334; ++i) ini.push_back(Numbered("Package %05d", i));
-        for (int i = 0; i < 3333; ++i) apps.push_back(Numbered("App%05d application", i));
-        for (int i = 0; i < 3333; ++i) dbs.push_back(Numbered("Data%05d database", i));
-        SetupRun run;
-        const DWORD start = GetTickCount();
-        if (ok(run.Start(folder.exe), "started") &&
-            ok(run.WaitForDialog(60000), "dialog appeared")) {
-            const DWORD ms = GetTickCount() - start;
-            trace("10,000 components: dialog after %lu ms", ms);
-            ok(ms < 30000, "10,000 components listed in %lu ms, expected under 30 s", ms);
-            const std::vector<Row> rows = run.Rows();
-            std::vector<std::string> texts = Texts(rows);
-            ok(texts.size() == 10000, "%u rows, expected 10,000",
-               static_cast<unsigned>(texts.size()));
-            // Each kind in the search's order; description rows first, then applications, then
-            // databases.
-            bool inOrder = texts.size() == 10000;
-            std::size_t at = 0;
-            for (const std::vector<std::string>* kind : {&ini, &apps, &dbs}) {
-                if (!inOrder) break;
-                std::vector<std::string> part(
-                    texts.begin() + static_cast<std::ptrdiff_t>(at),
-                    texts.begin() + static_cast<std::ptrdiff_t>(at + kind->size()));
-                std::sort(part.begin(), part.end());
-                inOrder = part == *kind;
-                at += kind->size();
-            }
-            ok(inOrder, "rows of 3,334 description files, 3,333 applications, 3,333 databases");
-            ok(std::all_of(rows.begin(), rows.end(),
-                           [](const Row& r) { return r.checkState == kChecked; }),
-               "all rows checked");
-            ok(Enabled(run.install), "Install enabled");
-            CancelAndExpect2(run);
-        }
+// A folder many-files.sh wrote, with a copy of setup.exe.
+SetupFolder PreparedFolder(const char* name, std::size_t files) {
+    SetupFolder f;
+    f.dir = std::string(kManyFiles) + "\\" + name + "\\";
+    f.exe = f.dir + "setup.exe";
+    std::size_t found = 0;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA((f.dir + "*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            found += !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                     lstrcmpiA(data.cFileName, "setup.exe") != 0;
+        while (FindNextFileA(search, &data));
+        FindClose(search);
     }
+    ok(found == files, "%s holds %u files, expected %u (made by tests/hostile/many-files.sh)",
+       f.dir.c_str(), static_cast<unsigned>(found), static_cast<unsigned>(files));
+    ok(CopyInto(g_options.setupExe, f.exe), "setup.exe copied to %s", f.exe.c_str());
+    f.shortDir = ShortPath(f.dir);
+    return f;
+}
 
-    // 3,000 checked components: command lines far beyond 32,767 characters
-    // are never launched.
-    for (const bool ce : {true, false}) {
-        const char* what = ce ? "3,000 CE components" : "3,000 Palm components";
+// 10,000 component files: every row, in bounded time.
+void TenThousandCase() {
+    const SetupFolder folder = PreparedFolder("Ten Thousand", 10000);
+    std::vector<Component> files;
+    for (int i = 0; i < 3334; ++i)
+        files.push_back(Ini(Numbered("Package%05d.ini", i), {Numbered("Package %05d", i)}));
+    for (int i = 0; i < 3333; ++i) files.push_back(Palm(Numbered("App%05d.prc", i)));
+    for (int i = 0; i < 3333; ++i) files.push_back(Palm(Numbered("QM_Data%05d.pdb", i)));
+    SetupRun run;
+    const DWORD start = GetTickCount();
+    if (!ok(run.Start(folder.exe), "started") || !ok(run.WaitForDialog(60000), "dialog appeared"))
+        return;
+    const DWORD ms = GetTickCount() - start;
+    trace("10,000 components: dialog after %lu ms", ms);
+    ok(ms < 30000, "10,000 components listed in %lu ms, expected under 30 s", ms);
+    ExpectRows(run, files, "10,000 components");
+    CancelAndExpect2(run);
+}
+
+// 3,000 checked components: command lines far beyond 32,767 characters are
+// never launched.
+void ThreeThousandCase(const Tools& tools, bool ce) {
+    const char* what = ce ? "3,000 CE components" : "3,000 Palm components";
+    EmptyLog(tools);
+    const SetupFolder folder = PreparedFolder(ce ? "CE Only" : "Palm Only", 3000);
+    std::vector<Component> files;
+    for (int i = 0; i < 3000; ++i) {
+        if (ce)
+            files.push_back(Ini(Numbered("CE component %04d", i) + kLongTail + ".ini",
+                                {Numbered("CE component %04d", i)}));
+        else if (i < 1500)
+            files.push_back(Palm(Numbered("Palm application %04d", i) + kLongTail + ".prc"));
+        else
+            files.push_back(Palm(Numbered("QM_Palm database %04d", i) + kLongTail + ".pdb"));
+    }
+    std::vector<std::string> names;
+    for (const Component& f : files) names.push_back(f.name);
+    SetupRun run;
+    if (!Launch(run, folder.exe)) return;
+    ok(RowCount(run.list) == 3000, "%s: %d rows", what, RowCount(run.list));
+    ExpectRows(run, files, what);
+    names = InRowOrder(names, run.Rows(), files);
+    const std::string line = LineFor(ce ? tools.ceExe : tools.palmExe, folder, names, ce);
+    trace("%s: a command line of %u characters", what, static_cast<unsigned>(line.size()));
+    ok(line.size() > 32767, "%s: the line is longer than 32,767", what);
+    PressInstall(run);
+    // The box of a 300,000-character text is many screens large and its icon
+    // cannot be read back from the screen; the text can.
+    ExpectOutcome(
+        run, tools.log,
+        {{ce ? kNoActiveSyncBox : PalmLaunchFailedBox(line, Icon::Unknown), kFailedBox}, {}}, what,
+        60000);
+}
+
+// Around the limit: the system takes 32,766 characters (32,767 with the
+// terminator); setup refuses longer lines itself.
+void LimitCases(const std::string& root, const Tools& tools, bool ce) {
+    const SetupFolder folder = MakeSetupFolder(root + (ce ? "\\Limit CE" : "\\Limit Palm"), {});
+    const std::string toolDir = root + "\\Limit Tools\\";
+    const std::string base = ce ? "CEAppMgr" : "PalmInstall";
+    const std::vector<std::string> names =
+        NamesForLine(folder, toolDir + base + ".exe", ce, kLongestCommandLine);
+    std::vector<Component> files;
+    for (const std::string& n : names)
+        files.push_back(ce ? Ini(n, {n.substr(0, n.size() - 4)}) : Palm(n));
+    WriteComponents(folder, files);
+    for (const std::size_t extra : {0u, 1u, 2u}) {
+        char what[64];
+        std::snprintf(what, sizeof what, "%s line of %u characters", ce ? "CE" : "Palm",
+                      static_cast<unsigned>(kLongestCommandLine + extra));
+        trace("case: %s", what);
         EmptyLog(tools);
-        const SetupFolder folder = prepared(ce ? "CE Only" : "Palm Only", 3000);
-        std::map<std::string, std::string> files;
-        for (int i = 0; i < 3000; ++i) {
-            if (ce)
-                files[Numbered("CE component %04d", i)] =
-                    Numbered("CE component %04d", i) + kLongTail + ".ini";
-            else if (i < 1500)
-                files[Numbered("Palm application %04d", i) + kLongTail + " application"] =
-                    Numbered("Palm application %04d", i) + kLongTail + ".prc";
-            else
-                files[Numbered("Palm database %04d", i) + kLongTail + " database"] =
-                    Numbered("QM_Palm database %04d", i) + kLongTail + ".pdb";
-        }
+        // One more character in the tool's name, one more in the line.
+        const std::string exe = toolDir + base + std::string("12").substr(0, extra) + ".exe";
+        ok(CopyInto(g_options.tools + (ce ? "\\CEAppMgr.exe" : "\\PalmInstall.exe"), exe),
+           "stand-in copied to %s", exe.c_str());
+        if (ce)
+            ok(SetCeAppManagerPath(exe), "App Paths\\CEAppMgr.exe set");
+        else
+            ok(SetPrcAssociation(kProgId, "\"" + exe + "\" \"%1\""), ".prc association set");
         SetupRun run;
         if (!Launch(run, folder.exe)) continue;
-        ok(RowCount(run.list) == 3000, "%s: %d rows", what, RowCount(run.list));
-        // The line's order is the rows' order; its length is not, so the
-        // texts are read only where the line is shown.
-        std::vector<Row> rows;
-        if (ce) {
-            for (const auto& f : files) rows.push_back({f.first, kChecked});
-        } else {
-            rows = run.Rows();
-        }
-        const ExpectedLaunches e = Expect(folder, tools, rows, files);
-        const std::string& line = ce ? e.ce : e.palm;
-        trace("%s: a command line of %u characters", what, static_cast<unsigned>(line.size()));
-        ok(line.size() > 32767, "%s: the line is longer than 32,767", what);
-        if (ce)
-            ExpectInstall(run, {kNoActiveSyncBox, kFailedBox}, what, 60000);
+        ExpectRows(run, files, what);
+        const std::string line = LineFor(exe, folder, InRowOrder(names, run.Rows(), files), ce);
+        ok(line.size() == kLongestCommandLine + extra, "%s: the line has %u characters", what,
+           static_cast<unsigned>(line.size()));
+        PressInstall(run);
+        if (extra == 0)
+            ExpectOutcome(run, tools.log, {{kCompleteBox}, {{exe, line}}}, what);
         else
-            ExpectInstall(
-                run,
-                // The box of a 300,000-character text is many screens large and
-                // its icon cannot be read back from the screen; the text can.
-                {{kPalmLaunchFailed + SystemText(kErrorFilenameTooLong) + line, Icon::Unknown},
-                 kFailedBox},
-                what, 60000);
-        ExpectLaunches(tools, {}, {});
+            ExpectOutcome(run, tools.log,
+                          {{ce ? kNoActiveSyncBox : PalmLaunchFailedBox(line), kFailedBox}, {}},
+                          what);
     }
+}
 
-    // Around the limit: the system takes 32,766 characters (32,767 with the
-    // terminator); setup refuses longer lines itself.
-    for (const bool ce : {true, false}) {
-        const SetupFolder folder = MakeSetupFolder(root + (ce ? "\\Limit CE" : "\\Limit Palm"), {});
-        const std::string toolDir = root + "\\Limit Tools\\";
-        const std::string base = ce ? "CEAppMgr" : "PalmInstall";
-        const Tools shortest{toolDir + base + ".exe", toolDir + base + ".exe", tools.log};
-        const std::vector<std::string> names = NamesForLine(folder, shortest, ce, 32766);
-        std::map<std::string, std::string> files;
-        for (const std::string& n : names) {
-            const std::string stem = n.substr(0, n.size() - 4);
-            ok(WriteTextFile(folder.dir + n, ce ? "Description = " + stem + "\r\n" : "app"),
-               "%s written", n.c_str());
-            files[ce ? stem : stem + " application"] = n;
-        }
-        for (const std::size_t extra : {0u, 1u, 2u}) {
-            char what[64];
-            std::snprintf(what, sizeof what, "%s line of %u characters", ce ? "CE" : "Palm",
-                          static_cast<unsigned>(32766 + extra));
-            trace("case: %s", what);
-            EmptyLog(tools);
-            // One more character in the tool's name, one more in the line.
-            const std::string exe = toolDir + base + std::string("12").substr(0, extra) + ".exe";
-            ok(CopyInto(g_options.tools + (ce ? "\\CEAppMgr.exe" : "\\PalmInstall.exe"), exe),
-               "stand-in copied to %s", exe.c_str());
-            if (ce)
-                ok(SetCeAppManagerPath(exe), "App Paths\\CEAppMgr.exe set");
-            else
-                ok(SetPrcAssociation(kProgId, "\"" + exe + "\" \"%1\""), ".prc association set");
-            SetupRun run;
-            if (!Launch(run, folder.exe)) continue;
-            const ExpectedLaunches e =
-                Expect(folder, Tools{exe, exe, tools.log}, run.Rows(), files);
-            const std::string& line = ce ? e.ce : e.palm;
-            ok(line.size() == 32766 + extra, "%s: the line has %u characters", what,
-               static_cast<unsigned>(line.size()));
-            if (extra == 0) {
-                ExpectInstall(run, {kCompleteBox}, what);
-                ExpectLaunches(tools, {line}, {exe});
-                continue;
-            }
-            const DWORD error = kErrorFilenameTooLong;
-            if (ce)
-                ExpectInstall(run, {kNoActiveSyncBox, kFailedBox}, what);
-            else
-                ExpectInstall(
-                    run, {{kPalmLaunchFailed + SystemText(error) + line, Icon::Error}, kFailedBox},
-                    what);
-            ExpectLaunches(tools, {}, {});
-        }
-    }
+void ScenarioManyComponents() {
+    const std::string root = ScenarioRoot("many-components");
+    const Tools tools = InstallTools(root);
+    TenThousandCase();
+    for (const bool ce : {true, false}) ThreeThousandCase(tools, ce);
+    for (const bool ce : {true, false}) LimitCases(root, tools, ce);
     SetCeAppManagerPath(tools.ceExe);
 }
 
@@ -1662,9 +1454,7 @@ void ScenarioHostileLibraries(bool nativeFirst) {
     const std::string root =
         ScenarioRoot(nativeFirst ? "hostile-libraries-native" : "hostile-libraries");
     const std::string downloads = root + "\\Downloads";
-    const SetupFolder folder =
-        MakeSetupFolder(downloads + "\\Quillmere",
-                        {{"Alpha.ini", "Description = Alpha Suite\r\n"}, {"Atlas.prc", "app"}});
+    const SetupFolder folder = MakeSetupFolder(downloads + "\\Quillmere", kPair);
     for (const char* name : kPlanted) {
         const std::string dll = g_options.hostile + "\\" + name + ".dll";
         ok(CopyInto(dll, folder.dir + name + ".dll") &&
@@ -1680,22 +1470,23 @@ void ScenarioHostileLibraries(bool nativeFirst) {
        "control program copied");
     const std::string markers = root + "\\markers";
     SetEnv("HOSTILE_MARKERS", markers.c_str());
-    const Tools tools = InstallTools(root, true, true);
+    const Tools tools = InstallTools(root);
 
     // The whole road, started from the download folder: About, then Install
     // through both tools.
     {
         SetupRun run;
         if (Launch(run, folder.exe, "", downloads.c_str())) {
-            ExpectRows(run, {"Alpha Suite", "Atlas application"}, "planted libraries");
-            HWND about = OpenAbout(run);
-            if (about) {
-                Click(GetDlgItem(about, IDOK));
-                ok(WaitGone(about, kWait), "About closed");
-            }
-            const ExpectedLaunches e = Expect(folder, tools, run.Rows(), kInstallFiles);
-            ExpectInstall(run, {kCompleteBox}, "planted libraries");
-            ExpectLaunches(tools, {e.ce, e.palm}, {tools.ceExe, tools.palmExe});
+            ExpectRows(run, kPair, "planted libraries");
+            AboutAndBack(run);
+            PressInstall(run);
+            ExpectOutcome(
+                run, tools.log,
+                {{kCompleteBox},
+                 {{tools.ceExe, CeCommandLine(Quoted(tools.ceExe), folder.shortDir, {"Alpha.ini"})},
+                  {tools.palmExe,
+                   PalmCommandLine(Quoted(tools.palmExe), folder.shortDir, {"Atlas.prc"})}}},
+                "planted libraries");
         }
     }
     // Wine's own user32 imports version.dll before any code of the program
@@ -1728,26 +1519,35 @@ void ScenarioHostileLibraries(bool nativeFirst) {
 
 // ---- Main ------------------------------------------------------------------------------------
 
-const struct {
+struct Scenario {
     const char* name;
     void (*run)();
-} kScenarios[] = {
+};
+
+// The scenarios of tests/e2e/scenarios.txt, in its order.
+constexpr Scenario kScenarios[] = {
     {"startup", ScenarioStartup},
-    {"escape", ScenarioEscape},
-    {"closebox", ScenarioCloseBox},
+    {"escape", [] { ScenarioLeave("escape", "Esc", [](HWND d) { PressKey(d, VK_ESCAPE); }); }},
+    {"closebox",
+     [] {
+         ScenarioLeave("closebox", "close box",
+                       [](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); });
+     }},
     {"arguments", ScenarioArguments},
     {"missing-dialog", ScenarioMissingDialog},
     {"discovery", ScenarioDiscovery},
-    {"install", ScenarioInstall},
-    {"install-unchecked", ScenarioInstallUnchecked},
-    {"install-no-activesync", ScenarioInstallNoActiveSync},
-    {"install-no-palm", ScenarioInstallNoPalm},
-    {"install-wait", ScenarioInstallWait},
+    {"install", [] { ScenarioInstallCases("install"); }},
+    {"install-unchecked", [] { ScenarioInstallCases("install-unchecked"); }},
+    {"install-no-activesync", [] { ScenarioInstallCases("install-no-activesync"); }},
+    {"install-no-palm", [] { ScenarioInstallCases("install-no-palm"); }},
+    {"install-wait", [] { ScenarioInstallCases("install-wait"); }},
     {"about", ScenarioAbout},
     {"bad-descriptions", ScenarioBadDescriptions},
     {"odd-folders", ScenarioOddFolders},
     {"bad-registrations", ScenarioBadRegistrations},
-    // "Установка Карты" and "Karten für Café"
+    {"folder-in-code-page",
+     [] { ScenarioFolderName("folder-in-code-page", L"Karten f\u00fcr Caf\u00e9", true); }},
+    // "Установка Карты"
     {"folder-outside-code-page",
      [] {
          ScenarioFolderName("folder-outside-code-page",
@@ -1755,12 +1555,26 @@ const struct {
                             L"\u041a\u0430\u0440\u0442\u044b",
                             false);
      }},
-    {"folder-in-code-page",
-     [] { ScenarioFolderName("folder-in-code-page", L"Karten f\u00fcr Caf\u00e9", true); }},
-    {"many-components", ScenarioManyComponents},
     {"hostile-libraries", [] { ScenarioHostileLibraries(false); }},
     {"hostile-libraries-native", [] { ScenarioHostileLibraries(true); }},
+    {"many-components", ScenarioManyComponents},
 };
+
+constexpr bool SameName(const char* a, const char* b) {
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+constexpr bool SameAsListed() {
+    if (std::size(kScenarios) != std::size(kListedScenarios)) return false;
+    for (std::size_t i = 0; i < std::size(kScenarios); ++i)
+        if (!SameName(kScenarios[i].name, kListedScenarios[i])) return false;
+    return true;
+}
+// CMake registers the tests from the list, so a scenario missing there would
+// never run, and one missing here would fail as unknown.
+static_assert(SameAsListed(),
+              "kScenarios must name the scenarios of tests/e2e/scenarios.txt, in its order");
 
 std::string OwnDirectory() {
     char path[MAX_PATH] = {};

@@ -27,19 +27,14 @@ add_dependencies(e2e_driver ${HOSTILE_TARGETS} hostile_control)
 # Under Wine's default load order, and with Wine preferring native copies of
 # uxtheme, dwmapi, cryptbase and comctl32 (set for the whole run by
 # run-native.sh: Wine takes WINEDLLOVERRIDES from the Unix environment).
-set(HOSTILE_ARGS --setup $<TARGET_FILE:setup> --tools ${CMAKE_BINARY_DIR}/tests/standins
-    --hostile ${HOSTILE_DIR})
-add_wine_test(NAME e2e.hostile-libraries TIMEOUT 120
-  COMMAND e2e_driver hostile-libraries ${HOSTILE_ARGS})
-add_test(NAME e2e.hostile-libraries-native
-  COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/run-native.sh 120 $<TARGET_FILE:e2e_driver>
-          hostile-libraries-native ${HOSTILE_ARGS})
-wine_test_properties(e2e.hostile-libraries-native 150)
+add_e2e_scenario(hostile-libraries ARGS --hostile ${HOSTILE_DIR})
+add_e2e_scenario(hostile-libraries-native ARGS --hostile ${HOSTILE_DIR}
+  RUNNER ${CMAKE_CURRENT_LIST_DIR}/run-native.sh)
 
 # 10,000 and 2 x 3,000 component files for e2e.many-components, written from
 # the Linux side by a fixture of their own.
 add_test(NAME e2e.many-components.files COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/many-files.sh)
 wine_test_properties(e2e.many-components.files 120)
 set_tests_properties(e2e.many-components.files PROPERTIES FIXTURES_SETUP many-files)
-add_e2e_scenario(many-components TIMEOUT 240)
+add_e2e_scenario(many-components)
 set_tests_properties(e2e.many-components PROPERTIES FIXTURES_REQUIRED "wine;many-files")
