@@ -339,6 +339,15 @@ struct InstallCase {
 };
 
 const std::vector<Component> kPair = {Ini("Alpha.ini", {"Alpha Suite"}), Palm("Atlas.prc")};
+
+// Alpha.ini went to the CE tool and the Palm files to the Palm tool, and
+// setup said it was complete.
+Outcome BothInstalled(const Tools& tools, const std::string& shortDir,
+                      const std::vector<std::string>& palmFiles = {"Atlas.prc"}) {
+    return {{kCompleteBox},
+            {{tools.ceExe, CeCommandLine(Quoted(tools.ceExe), shortDir, {"Alpha.ini"})},
+             {tools.palmExe, PalmCommandLine(Quoted(tools.palmExe), shortDir, palmFiles)}}};
+}
 const std::vector<Component> kTrio = kPair + Palm("QM_Atlas.pdb");
 // Two rows from one description file, one from another, two applications
 // (one with a space in its name) and a database.
@@ -978,13 +987,7 @@ void ReadOnlyFolderCase(const std::string& root, const Tools& tools) {
         ExpectRows(run, kPair, "read-only folder");
         if (install) {
             PressInstall(run);
-            ExpectOutcome(
-                run, tools.log,
-                {{kCompleteBox},
-                 {{tools.ceExe, CeCommandLine(Quoted(tools.ceExe), folder.shortDir, {"Alpha.ini"})},
-                  {tools.palmExe,
-                   PalmCommandLine(Quoted(tools.palmExe), folder.shortDir, {"Atlas.prc"})}}},
-                "read-only folder");
+            ExpectOutcome(run, tools.log, BothInstalled(tools, folder.shortDir), "read-only folder");
         } else {
             CancelAndExpect2(run);
         }
@@ -1199,14 +1202,10 @@ void ScenarioFolderName(const char* scenario, const std::wstring& name, bool inC
         return;
     }
     PressInstall(run);
-    ExpectOutcome(
-        run, tools.log,
-        {{kCompleteBox},
-         {{tools.ceExe, CeCommandLine(Quoted(tools.ceExe), folder.shortDir, {"Alpha.ini"})},
-          {tools.palmExe,
-           PalmCommandLine(Quoted(tools.palmExe), folder.shortDir,
-                           InRowOrder({"Maps.prc", "QM_Streets.pdb"}, rows, files))}}},
-        scenario);
+    ExpectOutcome(run, tools.log,
+                  BothInstalled(tools, folder.shortDir,
+                                InRowOrder({"Maps.prc", "QM_Streets.pdb"}, rows, files)),
+                  scenario);
     for (const Launched& l : ReadLaunches(tools.log))
         trace("launched %s", Show(l.commandLine).c_str());
 }
@@ -1480,13 +1479,8 @@ void ScenarioHostileLibraries(bool nativeFirst) {
             ExpectRows(run, kPair, "planted libraries");
             AboutAndBack(run);
             PressInstall(run);
-            ExpectOutcome(
-                run, tools.log,
-                {{kCompleteBox},
-                 {{tools.ceExe, CeCommandLine(Quoted(tools.ceExe), folder.shortDir, {"Alpha.ini"})},
-                  {tools.palmExe,
-                   PalmCommandLine(Quoted(tools.palmExe), folder.shortDir, {"Atlas.prc"})}}},
-                "planted libraries");
+            ExpectOutcome(run, tools.log, BothInstalled(tools, folder.shortDir),
+                          "planted libraries");
         }
     }
     // Wine's own user32 imports version.dll before any code of the program
