@@ -12,18 +12,12 @@ namespace {
 
 constexpr int kMaxChain = 64;  // cabinets one set may continue through
 
-std::string Trim(const std::string& text) {
-    const std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string::npos) return std::string();
-    return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
-}
-
 std::vector<std::string> SplitCommas(const std::string& value) {
     std::vector<std::string> entries;
     std::size_t start = 0;
     for (;;) {
         const std::size_t comma = value.find(',', start);
-        const std::string entry = Trim(value.substr(start, comma - start));
+        const std::string entry = TrimBlanks(value.substr(start, comma - start));
         if (!entry.empty()) entries.push_back(entry);
         if (comma == std::string::npos) return entries;
         start = comma + 1;

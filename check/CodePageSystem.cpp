@@ -42,14 +42,11 @@ std::unique_ptr<platform::FileSearch> CodePageSystem::FindFiles(const std::strin
 }
 
 std::unique_ptr<platform::TextFile> CodePageSystem::OpenText(const std::string& path) {
-    // Names that do not convert exactly cannot be opened, as on Windows.
-    std::string local;
-    if (path.compare(0, folder_.size(), folder_) == 0 && Local(path.substr(folder_.size()), local))
-        return inner_.OpenText(folder_ + local);
-    if (path.compare(0, folder_.size(), folder_) == 0 &&
-        names_.count(path.substr(folder_.size())) != 0)
-        return nullptr;
-    return inner_.OpenText(path);
+    if (path.compare(0, folder_.size(), folder_) != 0) return inner_.OpenText(path);
+    auto it = names_.find(path.substr(folder_.size()));
+    if (it == names_.end()) return inner_.OpenText(path);
+    // A name that does not convert exactly cannot be opened, as on Windows.
+    return it->second.exact ? inner_.OpenText(folder_ + it->second.local) : nullptr;
 }
 
 }  // namespace check

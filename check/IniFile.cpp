@@ -2,20 +2,13 @@
 
 #include <algorithm>
 
+#include "platform/Names.h"
+
 namespace check {
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Trim(const std::string& text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
 
 // The profile functions drop one pair of enclosing quotes, single or double.
 std::string Unquote(const std::string& value) {
@@ -24,13 +17,17 @@ std::string Unquote(const std::string& value) {
     return value;
 }
 
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && platform::EqualAsciiNoCase(a.data(), b.data(), a.size());
+}
+
 }  // namespace
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
+std::string TrimBlanks(const std::string& text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
 }
 
 const IniKey* IniSection::Find(const std::string& key) const {
@@ -58,19 +55,19 @@ IniFile ReadIniFile(const std::string& bytes) {
     for (std::size_t start = 0; start < bytes.size();) {
         std::size_t end = bytes.find('\n', start);
         if (end == std::string::npos) end = bytes.size();
-        const std::string line = Trim(bytes.substr(start, end - start));
+        const std::string line = TrimBlanks(bytes.substr(start, end - start));
         start = end + 1;
         ++number;
         if (line.empty() || line[0] == ';') continue;
         const std::size_t close = line.rfind(']');
         if (line[0] == '[' && close != std::string::npos) {
-            file.sections.push_back({Trim(line.substr(1, close - 1)), number, {}});
+            file.sections.push_back({TrimBlanks(line.substr(1, close - 1)), number, {}});
             continue;
         }
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos || file.sections.empty()) continue;
         file.sections.back().keys.push_back(
-            {Trim(line.substr(0, equals)), Unquote(Trim(line.substr(equals + 1))), number});
+            {TrimBlanks(line.substr(0, equals)), Unquote(TrimBlanks(line.substr(equals + 1))), number});
     }
     return file;
 }

@@ -35,7 +35,8 @@ struct IniFile {
 // count; lines starting with ';' are comments.
 IniFile ReadIniFile(const std::string& bytes);
 
-bool EqualNoCase(const std::string& a, const std::string& b);
+// The text less the blanks (isspace in the "C" locale) at both ends.
+std::string TrimBlanks(const std::string& text);
 
 enum class TextEncoding { Ansi, Utf8Mark, Utf16LeMark, Utf16BeMark, Utf16LeBare, Utf16BeBare };
 

@@ -38,7 +38,7 @@ for target in "${targets[@]}"; do
     version_block) sources=(about/VersionInfo.cpp); max_len=4096 ;;
     palm_database) sources=(check/PalmDatabase.cpp); max_len=8192 ;;
     cabinet_header) sources=(check/Cabinet.cpp); max_len=4096 ;;
-    ce_description) sources=(check/IniFile.cpp); max_len=4096 ;;
+    ce_description) sources=(check/IniFile.cpp platform/Names.cpp); max_len=4096 ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
   esac
   binary=$out/$target
