@@ -1,7 +1,12 @@
 // What the CE Application Manager makes of a description file that gives
 // rows: its [CEAppManager] section names the one application it installs,
 // whose section lists the cabinets, which must be there and whole.
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
 #include "check/Cabinet.h"
+#include "check/CeSetupFile.h"
 #include "check/Checks.h"
 #include "check/IniFile.h"
 #include "check/Text.h"
@@ -100,9 +105,101 @@ const IniSection* FindSection(Folder& folder, const IniFile& ini, const std::str
     return nullptr;
 }
 
-// A cabinet and the ones it continues from or into.
-void CheckCabinet(Folder& folder, const Resolved& cab, const std::string& listedBy, int depth) {
-    if (!folder.cabinetsChecked.insert(cab.local).second || depth > kMaxChain) return;
+std::string Extension(unsigned id) {
+    char text[8];
+    std::snprintf(text, sizeof text, ".%03u", id);
+    return text;
+}
+
+// One cabinet of a set: where it is, and its tables once read.
+struct Member {
+    Resolved where;
+    CabinetLayout layout;
+};
+
+// Reads a cabinet's tables; false, with the finding made, when it cannot be
+// read or its tables are not sound.
+bool ReadMember(Folder& folder, Member& member, const std::string& damaged,
+                const std::string& listedBy) {
+    std::unique_ptr<RandomBytes> bytes = folder.host.OpenRandom(member.where.local);
+    if (!bytes) {
+        folder.findings.Error("file-unreadable", member.where.display, 0,
+                              "cannot be read here (listed by " + listedBy +
+                                  "): the CE Application Manager may not read it either");
+        return false;
+    }
+    member.layout = ReadCabinetLayout(*bytes);
+    if (!member.layout.sound)
+        folder.findings.Error("cab-damaged", member.where.display, 0,
+                              member.layout.problem + damaged);
+    return member.layout.sound;
+}
+
+// The cabinet a member's header names before or after it, beside it.
+bool Neighbour(Folder& folder, const Member& member, bool next, const std::string& damaged,
+               Resolved& found) {
+    const std::string& name = next ? member.layout.next : member.layout.previous;
+    const std::string& display = member.where.display;
+    const std::size_t slash = display.rfind('\\');
+    const std::string beside = slash == std::string::npos ? "" : display.substr(0, slash + 1);
+    found = Resolve(folder, beside + Utf8(folder, name));
+    if (!found.found)
+        folder.findings.Error("cab-damaged", display, 0,
+                              std::string("continues ") + (next ? "into the next" : "from the previous") +
+                                  " cabinet " + Quoted(folder, name) + ", which is not beside it" +
+                                  damaged);
+    return found.found;
+}
+
+// The set a listed cabinet belongs to, first to last; false, with the
+// finding made, when one of them is missing, damaged, or the set loops.
+bool GatherSet(Folder& folder, const Resolved& listed, const std::string& damaged,
+               const std::string& listedBy, std::vector<Member>& set) {
+    Member first{listed, {}};
+    if (!ReadMember(folder, first, damaged, listedBy)) return false;
+    std::set<std::string> seen{listed.local};
+    // Back to the first cabinet, then on to the last.
+    for (int i = 0; first.layout.flags & kCabinetHasPrevious; ++i) {
+        Member previous;
+        if (!Neighbour(folder, first, false, damaged, previous.where)) return false;
+        if (!seen.insert(previous.where.local).second || i >= kMaxChain) {
+            folder.findings.Error("cab-damaged", first.where.display, 0,
+                                  "its set of cabinets loops back on itself" + damaged);
+            return false;
+        }
+        if (!ReadMember(folder, previous, damaged, listedBy)) return false;
+        first = std::move(previous);
+    }
+    seen = {first.where.local};
+    set.push_back(std::move(first));
+    while (set.back().layout.flags & kCabinetHasNext) {
+        Member next;
+        if (!Neighbour(folder, set.back(), true, damaged, next.where)) return false;
+        if (!seen.insert(next.where.local).second || set.size() > kMaxChain) {
+            folder.findings.Error("cab-damaged", set.back().where.display, 0,
+                                  "names " + next.where.display +
+                                      " as its next cabinet, which comes before it in its set: "
+                                      "the set loops" + damaged);
+            return false;
+        }
+        if (!ReadMember(folder, next, damaged, listedBy)) return false;
+        set.push_back(std::move(next));
+    }
+    return true;
+}
+
+// A listed cabinet: its set read whole by the cabinet library, then its CE
+// setup file. Each cabinet is read once, whoever lists it.
+CabinetDevices CheckCabinet(Folder& folder, const Resolved& cab, const std::string& listedBy,
+                            CeSetupFile& setup) {
+    auto known = folder.cabinets.find(cab.local);
+    if (known != folder.cabinets.end()) {
+        setup = known->second.second;
+        return known->second.first;
+    }
+    CabinetDevices& devices = folder.cabinets[cab.local].first;
+    CeSetupFile& read = folder.cabinets[cab.local].second;
+    devices.file = cab.display;
     Findings& findings = folder.findings;
     const std::size_t length = folder.at.size() + cab.length;
     if (SetupPathFits(folder) && length >= kMaxPath)
@@ -110,62 +207,90 @@ void CheckCabinet(Folder& folder, const Resolved& cab, const std::string& listed
                        "its path at the end user's would be " + std::to_string(length) +
                            " characters, reaching Windows' limit of 260: the CE Application "
                            "Manager cannot open it there");
-    std::string head;
-    uint64_t size = 0;
-    if (!folder.ReadLocal(cab.local, kCabinetHeadBytes, head, size)) {
-        findings.Error("file-unreadable", cab.display, 0,
-                       "cannot be read here (listed by " + listedBy +
-                           "): the CE Application Manager may not read it either");
-        return;
-    }
-    const CabinetHeader header = ReadCabinetHeader(head, size);
     const std::string damaged = " (listed by " + listedBy + "): the application cannot be installed";
-    switch (header.problem) {
-    case CabinetProblem::None: break;
-    case CabinetProblem::NotCabinet:
-        findings.Error("cab-damaged", cab.display, 0,
-                       "is no cabinet file: it does not start with \"MSCF\"" + damaged);
-        return;
-    case CabinetProblem::ShortHeader:
-        findings.Error("cab-damaged", cab.display, 0,
-                       "ends inside its cabinet header, after " + std::to_string(size) +
-                           " bytes" + damaged);
-        return;
-    case CabinetProblem::ShorterThanStated:
-        findings.Error("cab-damaged", cab.display, 0,
-                       "has " + std::to_string(size) + " bytes where its header says " +
-                           std::to_string(header.statedSize) +
-                           ": it was cut short, as by a copy or download that did not finish" +
-                           damaged);
-        return;
-    case CabinetProblem::BadName:
-        findings.Error("cab-damaged", cab.display, 0,
-                       "names a previous or next cabinet without ending the name" + damaged);
-        return;
+    std::vector<Member> members;
+    if (!GatherSet(folder, cab, damaged, listedBy, members)) return devices;
+    CabinetSet set;
+    for (const Member& m : members) {
+        set.paths.push_back(m.where.local);
+        set.layouts.push_back(&m.layout);
     }
-    // The neighbours of a cabinet set lie beside it.
-    const std::size_t slash = cab.display.rfind('\\');
-    const std::string beside = slash == std::string::npos ? "" : cab.display.substr(0, slash + 1);
-    const struct {
-        const std::string& name;
-        const char* role;
-    } neighbours[] = {{header.previous, "previous"}, {header.next, "next"}};
-    for (const auto& n : neighbours) {
-        if (n.name.empty()) continue;
-        const Resolved neighbour = Resolve(folder, beside + Utf8(folder, n.name));
-        if (!neighbour.found)
-            findings.Error("cab-damaged", cab.display, 0,
-                           std::string("continues ") + (n.role[0] == 'p' ? "from" : "into") +
-                               " the " + n.role + " cabinet " + Quoted(folder, n.name) +
-                               ", which is not beside it" + damaged);
-        else
-            CheckCabinet(folder, neighbour, listedBy, depth + 1);
+    const CabinetContents contents = ReadCabinetSet(set, folder.host);
+    if (!contents.whole) {
+        findings.Error("cab-damaged", members[contents.cabinet].where.display, 0,
+                       contents.problem + damaged);
+        return devices;
+    }
+    const std::string refused = " (listed by " + listedBy + "): the device's installer refuses it";
+    if (!contents.hasSetupFile) {
+        findings.Error("cab-no-setup-file", cab.display, 0,
+                       "holds no CE setup file (a file whose name ends in \".000\"), which the "
+                       "device's installer reads first" + refused);
+        return devices;
+    }
+    setup = ReadCeSetupFile(contents.setupBytes);
+    const std::string inside = "its CE setup file " + Quoted(folder, contents.setupName) + " ";
+    if (!setup.sound) {
+        findings.Error("cab-setup-damaged", cab.display, 0, inside + setup.problem + refused);
+        return devices;
+    }
+    for (const uint16_t id : setup.files) {
+        const std::string extension = Extension(id);
+        if (std::none_of(contents.names.begin(), contents.names.end(), [&](const std::string& n) {
+                return n.size() > extension.size() &&
+                       n.compare(n.size() - extension.size(), extension.size(), extension) == 0;
+            })) {
+            findings.Error("cab-setup-damaged", cab.display, 0,
+                           inside + "installs file " + std::to_string(id) + " (\"*" + extension +
+                               "\"), which the cabinet does not hold" + refused);
+            setup.sound = false;
+            return devices;
+        }
+    }
+    read = setup;
+    devices.known = true;
+    devices.processor = ArchitectureName(setup.architecture);
+    devices.versions = DescribeVersions(setup);
+    devices.application = Utf8(folder, setup.application);
+    devices.provider = Utf8(folder, setup.provider);
+    for (const std::string& platform : setup.unsupported)
+        devices.unsupported.push_back(Utf8(folder, platform));
+    return devices;
+}
+
+// What the cabinets of one application say of each other.
+void CompareCabinets(Folder& folder, const std::string& file, int line,
+                     const std::vector<CabinetDevices>& devices,
+                     const std::vector<CeSetupFile>& setups) {
+    bool namesDiffer = false;
+    for (std::size_t i = 0; i < setups.size(); ++i) {
+        for (std::size_t j = i + 1; j < setups.size(); ++j) {
+            if (!setups[i].sound || !setups[j].sound) continue;
+            if (SameTarget(setups[i], setups[j]))
+                folder.findings.Warning(
+                    "cab-same-target", file, line,
+                    "lists " + devices[i].file + " (" + devices[i].Devices() + ") and " +
+                        devices[j].file + " (" + devices[j].Devices() +
+                        ") for the same processor and overlapping Windows CE versions: which "
+                        "one a device gets is not the vendor's choice; give each its own "
+                        "processor or versions");
+            if (!namesDiffer && (setups[i].application != setups[j].application ||
+                                 setups[i].provider != setups[j].provider)) {
+                namesDiffer = true;
+                folder.findings.Warning(
+                    "cab-names-differ", file, line,
+                    devices[i].file + " installs \"" + devices[i].application + "\" by \"" +
+                        devices[i].provider + "\", but " + devices[j].file + " installs \"" +
+                        devices[j].application + "\" by \"" + devices[j].provider +
+                        "\": one of them is probably a stale cabinet");
+            }
+        }
     }
 }
 
 }  // namespace
 
-void CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
+std::vector<CabinetDevices> CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
                             const std::string& bytes, const std::vector<std::string>& rowTexts) {
     Findings& findings = folder.findings;
     const std::string file = folder.Display(reading.name);
@@ -182,21 +307,21 @@ void CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
     const IniSection* manager = ini.Find("CEAppManager");
     if (!manager) {
         findings.Error("ce-ini-invalid", file, 0, "has no [CEAppManager] section" + cannot);
-        return;
+        return {};
     }
     const IniKey* component = manager->Find("Component");
     if (!component || component->value.empty()) {
         findings.Error("ce-ini-invalid", file, manager->line,
                        "[CEAppManager] has no \"Component = ...\" naming the application's "
                        "section" + cannot);
-        return;
+        return {};
     }
     const IniSection* section = FindSection(folder, ini, component->value);
     if (!section) {
         findings.Error("ce-ini-invalid", file, component->line,
                        "Component names " + Quoted(folder, component->value) +
                            ", but the file has no section of that name" + cannot);
-        return;
+        return {};
     }
     const std::string sectionName = "[" + Utf8(folder, section->name) + "]";
     for (std::size_t i = 0; i < reading.valueLines.size() && i < rowTexts.size(); ++i) {
@@ -222,20 +347,27 @@ void CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
         findings.Error("ce-ini-invalid", file, section->line,
                        sectionName + " has no \"CabFiles = ...\" naming the application's "
                                      "cabinets" + cannot);
-        return;
+        return {};
     }
+    std::vector<CabinetDevices> devices;
+    std::vector<CeSetupFile> setups;
     for (const std::string& name : cabs) {
         const Resolved cab = Resolve(folder, Utf8(folder, name));
-        if (!cab.found)
+        if (!cab.found) {
             findings.Error("cab-missing", file, cabFiles->line,
                            "CabFiles names " + Quoted(folder, name) +
                                (cab.outside ? ", which lies outside the setup folder, where the "
                                               "end user has no such file"
                                             : ", which is no file beside the description file") +
                                ": the CE Application Manager cannot install the application");
-        else
-            CheckCabinet(folder, cab, file + ", line " + std::to_string(cabFiles->line), 0);
+            continue;
+        }
+        setups.emplace_back();
+        devices.push_back(CheckCabinet(folder, cab, file + ", line " +
+                                       std::to_string(cabFiles->line), setups.back()));
     }
+    CompareCabinets(folder, file, cabFiles->line, devices, setups);
+    return devices;
 }
 
 }  // namespace check

@@ -5,21 +5,27 @@
 set(CHECK_DIR ${CMAKE_SOURCE_DIR}/check)
 # Every file of check/ but the entry point and the two machines' sides.
 file(GLOB CHECK_SOURCES CONFIGURE_DEPENDS ${CHECK_DIR}/*.cpp)
-list(FILTER CHECK_SOURCES EXCLUDE REGEX "/(Main|Host_win32|Host_posix)\\.cpp$")
+list(FILTER CHECK_SOURCES EXCLUDE REGEX "/(Main|Host_win32|Host_posix|CabinetLibrary_[a-z]+)\\.cpp$")
 
 if(WIN32)
   add_executable(setup-check ${CHECK_DIR}/Main.cpp ${CHECK_SOURCES} ${CHECK_DIR}/Host_win32.cpp
-    ${PORTABLE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/Win32System_win32.cpp)
+    ${CHECK_DIR}/CabinetLibrary_fdi.cpp ${PORTABLE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/Win32System_win32.cpp)
   target_include_directories(setup-check PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(setup-check PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
   # No build paths or time stamps: the release carries it beside setup.exe.
   target_compile_options(setup-check PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${WARNINGS} -Werror -Os
     -ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
   target_link_options(setup-check PRIVATE -static -s -Wl,--no-insert-timestamp)
-  target_link_libraries(setup-check PRIVATE user32 advapi32 shlwapi kernel32)
+  target_link_libraries(setup-check PRIVATE user32 advapi32 shlwapi kernel32 cabinet)
 else()
-  add_library(setup_check_logic STATIC ${CHECK_SOURCES} ${CHECK_DIR}/Host_posix.cpp ${POSIX_SOURCES})
-  target_link_libraries(setup_check_logic PUBLIC setup_logic)
+  # Cabinets are read whole by libmspack, the library cabextract is built on.
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(MSPACK REQUIRED IMPORTED_TARGET libmspack)
+  add_library(setup_check_logic STATIC ${CHECK_SOURCES} ${CHECK_DIR}/Host_posix.cpp
+    ${CHECK_DIR}/CabinetLibrary_mspack.cpp ${POSIX_SOURCES})
+  target_link_libraries(setup_check_logic PUBLIC setup_logic PkgConfig::MSPACK)
+  set_source_files_properties(${CHECK_DIR}/CabinetLibrary_mspack.cpp PROPERTIES
+    COMPILE_DEFINITIONS "MSPACK_VERSION_TEXT=\"${MSPACK_VERSION}\"")
   target_compile_options(setup_check_logic PRIVATE ${WARNINGS} -Werror)
   add_executable(setup-check ${CHECK_DIR}/Main.cpp)
   target_link_libraries(setup-check PRIVATE setup_check_logic)

@@ -164,8 +164,13 @@ Report CheckFolder(Host& host, const Request& request) {
         const bool read = folder.Read(reading.name, kDescriptionBytes, bytes, size);
         CheckDescriptionFile(folder, reading, read ? &bytes : nullptr);
         auto file = fileOf.find(reading.name);
-        if (read && file != fileOf.end() && !IsUtf16(DetectEncoding(bytes)))
-            CheckCeDescriptionFile(folder, reading, bytes, files[file->second].rowTexts);
+        if (read && file != fileOf.end() && !IsUtf16(DetectEncoding(bytes))) {
+            const std::vector<CabinetDevices> cabinets =
+                CheckCeDescriptionFile(folder, reading, bytes, files[file->second].rowTexts);
+            const std::string shown = system.Display(reading.name);
+            for (Row& row : report.rows)
+                if (row.file == shown) row.cabinets = cabinets;
+        }
     }
     CheckPalmFiles(folder, files);
     CheckPaths(folder, files);

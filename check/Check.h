@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "check/CabinetLibrary.h"
 #include "platform/Platform.h"
 
 namespace check {
@@ -42,8 +43,9 @@ public:
     virtual uint64_t Size() const = 0;
 };
 
-// What the check reaches the folder through.
-class Host {
+// What the check reaches the folder through; cabinets are read whole through
+// its opener.
+class Host : public CabinetOpener {
 public:
     virtual ~Host() = default;
     // The seam discovery uses, giving local names.
@@ -74,10 +76,23 @@ struct Finding {
     std::string pattern = {};  // the search pattern a finding is about, if any
 };
 
+// A cabinet of a Windows CE row and the devices it installs on, from its CE
+// setup file.
+struct CabinetDevices {
+    std::string file;        // relative to the folder
+    bool known = false;      // its setup file was read
+    std::string processor;   // "ARM StrongARM"
+    std::string versions;    // "Windows CE 3.0 and later"
+    std::string application, provider;
+    std::vector<std::string> unsupported;
+    std::string Devices() const { return known ? processor + ", " + versions : "unknown"; }
+};
+
 struct Row {
     std::string text;
     std::string file;
     int line;  // of the Description line; 0 for applications and databases
+    std::vector<CabinetDevices> cabinets = {};  // a Windows CE row's, in CabFiles order
 };
 
 struct CommandLine {

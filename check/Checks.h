@@ -13,6 +13,7 @@
 
 #include "catalogue/Discovery.h"
 #include "check/Check.h"
+#include "check/CeSetupFile.h"
 #include "check/CodePageSystem.h"
 
 namespace check {
@@ -63,7 +64,8 @@ struct Folder {
     CodePageSystem& names;  // discovery's seam, which knows every name it gave
     std::string at;         // where the end user has it, in the code page, ending in '\'
     FolderListing listing;
-    std::set<std::string> cabinetsChecked;  // local paths
+    // Each cabinet read, by local path: what it installs on, once known.
+    std::map<std::string, std::pair<CabinetDevices, CeSetupFile>> cabinets;
 
     // A file of the folder by its code-page name, as UTF-8 for the report.
     std::string Display(const std::string& name) { return names.Display(name); }
@@ -121,8 +123,9 @@ void CheckListing(Folder& folder);
 constexpr std::size_t kDescriptionBytes = 16u << 20;
 void CheckDescriptionFile(Folder& folder, const DescriptionReading& reading,
                           const std::string* bytes);
-// For a file that gives rows: what the CE Application Manager makes of it.
-void CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
+// For a file that gives rows: what the CE Application Manager makes of it,
+// and the cabinets it lists, with their devices.
+std::vector<CabinetDevices> CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
                             const std::string& bytes, const std::vector<std::string>& rowTexts);
 void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files);
 void CheckPaths(Folder& folder, const std::vector<ComponentFile>& files);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "check/CabinetLibrary.h"
 #include "check/Check.h"
 
 namespace check {

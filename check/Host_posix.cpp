@@ -4,6 +4,7 @@
 #include <iconv.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -100,6 +101,26 @@ private:
     uint64_t size_;
 };
 
+// A file read at any offset, through the C runtime.
+class FileRandom final : public RandomBytes {
+public:
+    FileRandom(platform::OpenFile file, uint64_t size) : file_(std::move(file)), size_(size) {}
+    uint64_t Size() const override { return size_; }
+    bool ReadAt(uint64_t at, std::size_t count, std::string& out) override {
+        out.clear();
+        if (at >= size_) return true;
+        count = static_cast<std::size_t>(std::min<uint64_t>(count, size_ - at));
+        if (fseeko(file_.get(), static_cast<off_t>(at), SEEK_SET) != 0) return false;
+        out.resize(count);
+        out.resize(std::fread(&out[0], 1, count, file_.get()));
+        return !std::ferror(file_.get());
+    }
+
+private:
+    platform::OpenFile file_;
+    uint64_t size_;
+};
+
 class PosixHost final : public Host {
 public:
     explicit PosixHost(std::unique_ptr<CodePage> text) : text_(std::move(text)) {}
@@ -110,6 +131,12 @@ public:
         struct stat info {};
         if (!file || fstat(fileno(file.get()), &info) != 0) return nullptr;
         return std::make_unique<FileBytes>(std::move(file), static_cast<uint64_t>(info.st_size));
+    }
+    std::unique_ptr<RandomBytes> OpenRandom(const std::string& path) override {
+        platform::OpenFile file = platform::OpenRegularFile(path);
+        struct stat info {};
+        if (!file || fstat(fileno(file.get()), &info) != 0) return nullptr;
+        return std::make_unique<FileRandom>(std::move(file), static_cast<uint64_t>(info.st_size));
     }
     std::string OrderNote() override {
         return "within each kind, files are taken by name without regard to case, the order "

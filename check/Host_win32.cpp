@@ -3,6 +3,7 @@
 // and arguments are in the ANSI code page; the report is UTF-8.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "check/Host.h"
@@ -85,11 +86,42 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// A file that is no folder, opened for reading, and its size; null when it
+// cannot be.
+std::FILE* OpenRegular(const std::string& path, uint64_t& size) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return nullptr;
+    size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return std::fopen(path.c_str(), "rb");
+}
+
 class FileBytes final : public ByteSource {
 public:
     FileBytes(std::FILE* file, uint64_t size) : file_(file), size_(size) {}
     int Next() override { return std::getc(file_.get()); }
     uint64_t Size() const override { return size_; }
+
+private:
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    uint64_t size_;
+};
+
+// A file read at any offset, through the C runtime.
+class FileRandom final : public RandomBytes {
+public:
+    FileRandom(std::FILE* file, uint64_t size) : file_(file), size_(size) {}
+    uint64_t Size() const override { return size_; }
+    bool ReadAt(uint64_t at, std::size_t count, std::string& out) override {
+        out.clear();
+        if (at >= size_) return true;
+        count = static_cast<std::size_t>(std::min<uint64_t>(count, size_ - at));
+        if (_fseeki64(file_.get(), static_cast<__int64>(at), SEEK_SET) != 0) return false;
+        out.resize(count);
+        out.resize(std::fread(&out[0], 1, count, file_.get()));
+        return !std::ferror(file_.get());
+    }
 
 private:
     std::unique_ptr<std::FILE, FileCloser> file_;
@@ -102,14 +134,16 @@ public:
     platform::System& System() override { return system_; }
     CodePage& Text() override { return text_; }
     std::unique_ptr<ByteSource> OpenBytes(const std::string& path) override {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
-            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            return nullptr;
-        std::FILE* file = std::fopen(path.c_str(), "rb");
+        uint64_t size = 0;
+        std::FILE* file = OpenRegular(path, size);
         if (!file) return nullptr;
-        const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         return std::unique_ptr<ByteSource>(new FileBytes(file, size));
+    }
+    std::unique_ptr<RandomBytes> OpenRandom(const std::string& path) override {
+        uint64_t size = 0;
+        std::FILE* file = OpenRegular(path, size);
+        if (!file) return nullptr;
+        return std::unique_ptr<RandomBytes>(new FileRandom(file, size));
     }
     std::string OrderNote() override {
         return "within each kind, files are taken in the order this system's folder search "

@@ -55,8 +55,9 @@ def database(name, creator, records):
     return palm_database(name, b"Data", creator, records, resource=False)
 
 
-def cabinet(folder, cab_name, members):
-    """A cabinet of the given (name, bytes) members, made by gcab."""
+def cabinet(folder, cab_name, members, compress=False):
+    """A cabinet of the given (name, bytes) members, made by gcab, stored or
+    packed with MSZIP."""
     with tempfile.TemporaryDirectory() as work:
         paths = []
         for member, data in members:
@@ -66,7 +67,8 @@ def cabinet(folder, cab_name, members):
             os.utime(path, (FIXED_TIME, FIXED_TIME))
             paths.append(path)
         target = os.path.join(folder, cab_name)
-        subprocess.run(["gcab", "-c", "-n", target] + paths, check=True)
+        subprocess.run(["gcab", "-c", "-n"] + (["-z"] if compress else []) + [target] + paths,
+                       check=True)
         return target
 
 
@@ -76,11 +78,38 @@ def ce_description(component, description, cabs, code_page="cp1252"):
     return text.encode(code_page)
 
 
-def ce_cabinet(folder, cab_name, app):
-    return cabinet(folder, cab_name, [
-        ("_setup.xml", b'<wap-provisioningdoc><characteristic type="Install"/>'
-                       b'</wap-provisioningdoc>\r\n'),
-        (app + ".exe", b"MZ" + bytes(62) + app.encode() * 8)])
+STRONGARM, MIPS = 0xA11, 4000  # processors, as CE setup files number them
+
+
+def ce_setup(processor, least, most, app, provider, files, code_page="cp1252"):
+    """A CE setup file (the cabinet's "*.000"): for a processor and Windows CE
+    versions (major, minor; a most of (0, 0) sets no upper limit), with the
+    application's and provider's names, and a FILES entry per (extension
+    number, name to install)."""
+    names = app.encode(code_page) + b"\0" + provider.encode(code_page) + b"\0"
+    table = b"".join(struct.pack("<HHHIH", number, 1, 0, 0, len(name) + 1) + name.encode() + b"\0"
+                     for number, name in files)
+    files_at = 100 + len(names)
+    app_length = len(app.encode(code_page)) + 1
+    header = struct.pack("<4sIIII", b"MSCE", 0, files_at + len(table), 0, 1)
+    header += struct.pack("<IIIIIII", processor, least[0], least[1], most[0], most[1], 0, 0)
+    header += struct.pack("<6H", 0, 0, len(files), 0, 0, 0)
+    header += struct.pack("<6I", 0, 0, files_at, 0, 0, 0)
+    header += struct.pack("<8H", 100, app_length, 100 + app_length,
+                          len(provider.encode(code_page)) + 1, 0, 0, 0, 0)
+    return header + names + table
+
+
+def ce_cabinet(folder, cab_name, app, processor=STRONGARM, least=(3, 0), most=(0, 0),
+               title=None, provider="Quillmere", compress=False, code_page="cp1252"):
+    """A Windows CE cabinet as the device's installer takes it: its setup
+    file first, then the program it installs, each named by its number."""
+    base = app.upper()[:8]
+    setup = ce_setup(processor, least, most, title or app, provider, [(1, app + ".exe")],
+                     code_page)
+    return cabinet(folder, cab_name, [(base + ".000", setup),
+                                      (base + ".001", b"MZ" + bytes(62) + app.encode() * 8)],
+                   compress)
 
 
 def write(folder, name, data):
@@ -96,12 +125,15 @@ def fresh(path):
 
 def sample_cd(out):
     d = fresh(os.path.join(out, "Sample CD"))
+    # One cabinet per processor; the device's installer takes the one for it.
     write(d, "Street Maps.ini", ce_description("Street Maps", "Street Maps for Windows CE",
-                                               "StreetMaps.cab"))
-    ce_cabinet(d, "StreetMaps.cab", "StreetMaps")
+                                               "StreetMaps.cab, StreetMapsMIPS.cab"))
+    ce_cabinet(d, "StreetMaps.cab", "StreetMaps", title="Street Maps", compress=True)
+    ce_cabinet(d, "StreetMapsMIPS.cab", "StreetMaps", MIPS, title="Street Maps")
     write(d, "Street Maps VGA.ini", ce_description("Street Maps VGA", "Street Maps (large screens)",
                                                    "StreetMapsVGA.cab"))
-    ce_cabinet(d, "StreetMapsVGA.cab", "StreetMapsVGA")
+    ce_cabinet(d, "StreetMapsVGA.cab", "StreetMapsVGA", least=(4, 2), title="Street Maps VGA",
+               compress=True)
     write(d, "Maps.prc", application("Quillmere Maps", b"QMap", b"Maps"))
     write(d, "Routes.prc", application("Quillmere Routes", b"QRte", b"Routes"))
     write(d, "QM_Streets.pdb", database("Quillmere Streets", b"QMap",
@@ -119,7 +151,9 @@ def mistakes(out):
         b"[Extra]\r\nDescription = Gr\xf6\xdfe \xdcbersicht\r\n"
         b"Description = " + b"x" * 300 + b"\r\n"
         b"Description\r\nDescription = Never read\r\n"))
-    ce_cabinet(d, "Alpha.cab", "Alpha")
+    # A cabinet without a CE setup file, as a desktop tool packs one.
+    cabinet(d, "Alpha.cab", [("_setup.xml", b"<wap-provisioningdoc/>\r\n"),
+                             ("Alpha.exe", b"MZ" + bytes(62))])
     write(d, "Beta Tools.ini", b"Description = Beta\rTools\nDescription = Alpha Suite\n"
                                b"Description = Before\x1a\nDescription = After\n")
     write(d, "\xdcbersicht.ini".encode("latin-1").decode("latin-1"), b"; settings only\r\n")
@@ -128,6 +162,21 @@ def mistakes(out):
     write(d, "Delta.ini", ce_description("Delta", "Delta Tools", "Delta.cab"))
     whole = open(ce_cabinet(d, "Delta.cab", "Delta"), "rb").read()
     write(d, "Delta.cab", whole[:len(whole) // 2])
+    # Two cabinets for one processor and overlapping versions, one of them
+    # stale; a packed cabinet with a damaged byte; a setup file naming a
+    # file its cabinet lacks.
+    write(d, "Epsilon.ini", ce_description("Epsilon", "Epsilon Viewer",
+                                           "Epsilon.cab, EpsilonOld.cab"))
+    ce_cabinet(d, "Epsilon.cab", "Epsilon")
+    ce_cabinet(d, "EpsilonOld.cab", "Epsilon", least=(4, 0), most=(5, 0), title="Epsilon 1")
+    write(d, "Zeta.ini", ce_description("Zeta", "Zeta Notes", "Zeta.cab, ZetaMIPS.cab"))
+    zeta = bytearray(open(ce_cabinet(d, "Zeta.cab", "Zeta", compress=True), "rb").read())
+    zeta[-12] ^= 0x55
+    write(d, "Zeta.cab", bytes(zeta))
+    cabinet(d, "ZetaMIPS.cab", [("ZETA.000", ce_setup(MIPS, (3, 0), (0, 0), "Zeta", "Quillmere",
+                                                       [(1, "Zeta.exe"), (2, "Zeta.dll")])),
+                                ("ZETA.001", b"MZ" + bytes(62))])
+    write(d, "Notes.pdb", database("Quillmere Notes", b"QMap", [b"A note\0"]))
     write(d, "Kart\xe9.prc", application("Quillmere Maps", b"QMap", b"Maps"))
     write(d, "QM_Stra\xdfe.pdb", database("Quillmere Maps", b"QMap", [b"Main Street\0"]))
     write(d, "qm_lower.PDB", database("Lower", b"Lowr", [b"x\0"]))
@@ -145,9 +194,9 @@ def japanese_cd(out):
     d = fresh(os.path.join(out, "Japanese CD"))
     # 表 and ソ end in the byte 0x5C, a backslash, in code page 932.
     write(d, "地図.ini", ce_description("地図", "地図ソフト", "地図.cab", "cp932"))
-    ce_cabinet(d, "地図.cab", "Chizu")
+    ce_cabinet(d, "地図.cab", "Chizu", title="地図ソフト", code_page="cp932")
     write(d, "表示設定.ini", ce_description("表示設定", "表示の設定", "表示.cab", "cp932"))
-    ce_cabinet(d, "表示.cab", "Hyouji")
+    ce_cabinet(d, "表示.cab", "Hyouji", title="表示の設定", code_page="cp932")
     write(d, "ソフト.ini", ce_description("ソフト", "ソフト一式", "無い.cab", "cp932"))
     write(d, "予定表.prc", application("Yoteihyou", b"QYot", b"Yotei"))
     write(d, "QM_住所.pdb", database("Juusho", b"QYot", [b"Tokyo\0"]))

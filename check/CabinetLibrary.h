@@ -1,0 +1,54 @@
+// A cabinet set read whole by a library made for the format: every file of
+// every folder unpacked into memory and thrown away, checksums verified, as
+// the device's installer will read it. On Linux the library is libmspack
+// (CabinetLibrary_mspack.cpp); on Windows, the system's own cabinet reader
+// (CabinetLibrary_fdi.cpp).
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "check/Cabinet.h"
+
+namespace check {
+
+// Where the library gets a cabinet's bytes.
+class CabinetOpener {
+public:
+    virtual ~CabinetOpener() = default;
+    // Null when the file cannot be read as a regular file.
+    virtual std::unique_ptr<RandomBytes> OpenRandom(const std::string& path) = 0;
+};
+
+struct CabinetSet {
+    std::vector<std::string> paths;            // in set order, as the opener takes them
+    std::vector<const CabinetLayout*> layouts;  // each one's tables, sound
+};
+
+struct CabinetContents {
+    bool whole = false;
+    std::string problem;  // what is wrong, in a vendor's words, when not whole
+    std::size_t cabinet = 0;  // the cabinet of the set the problem is in
+    std::vector<std::string> names;  // every file of the set, as stored
+    bool hasSetupFile = false;
+    std::string setupName;   // the first file whose name ends in ".000"
+    std::string setupBytes;  // its bytes, up to kSetupFileLimit
+};
+
+constexpr std::size_t kSetupFileLimit = 16u << 20;
+
+// The library's name and version, for the report.
+std::string CabinetLibraryName();
+
+CabinetContents ReadCabinetSet(const CabinetSet& set, CabinetOpener& opener);
+
+// What went wrong while the library unpacked a file, in the vendor's words:
+// the file inside, and the block the last read fell in.
+std::string DescribeUnpackFailure(const std::string& what, const std::string& file,
+                                  const CabinetLayout& layout, uint64_t lastRead);
+
+// Whether a name inside a cabinet is the CE setup file's ("*.000").
+bool IsSetupFileName(const std::string& name);
+
+}  // namespace check

@@ -1,0 +1,200 @@
+// A cabinet set read whole by the system's own cabinet reader (cabinet.dll's
+// FDI calls), which Windows' own tools use. Its file callbacks read through
+// the opener and write nowhere, but for the CE setup file, which is kept in
+// memory.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <fdi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "check/CabinetLibrary.h"
+
+namespace check {
+
+namespace {
+
+struct Context;
+
+struct File {
+    Context* context;
+    std::unique_ptr<RandomBytes> bytes;  // null: a file written
+    std::size_t cabinet = 0;
+    uint64_t at = 0;
+    std::string* capture = nullptr;
+};
+
+struct Context {
+    CabinetOpener& opener;
+    const CabinetSet& set;
+    CabinetContents& out;
+    std::vector<std::unique_ptr<File>> files;  // every handle given out
+    std::size_t lastCabinet = 0;  // where the last read was
+    uint64_t lastRead = 0;
+    std::string current;  // the file being unpacked
+    bool inFile = false;
+
+    INT_PTR Handle(std::unique_ptr<File> file) {
+        files.push_back(std::move(file));
+        return reinterpret_cast<INT_PTR>(files.back().get());
+    }
+};
+
+// The open callback has no context of its own: the cabinet "path" given to
+// the reader carries the context and the cabinet's place in the set, as
+// "|context|index|", and the real path is looked up by that place.
+std::string Token(Context* context, std::size_t index) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "|%p|%u|", static_cast<void*>(context),
+                  static_cast<unsigned>(index));
+    return buffer;
+}
+
+File* Of(INT_PTR handle) { return reinterpret_cast<File*>(handle); }
+
+FNALLOC(Alloc) { return std::malloc(cb); }
+FNFREE(Free) { std::free(pv); }
+
+FNOPEN(Open) {
+    (void)pmode;
+    void* pointer = nullptr;
+    unsigned index = 0;
+    if ((oflag & (_O_WRONLY | _O_RDWR)) != 0 ||
+        std::sscanf(pszFile, "|%p|%u|", &pointer, &index) != 2)
+        return -1;
+    Context* context = static_cast<Context*>(pointer);
+    if (index >= context->set.paths.size()) return -1;
+    auto file = std::make_unique<File>();
+    file->context = context;
+    file->cabinet = index;
+    file->bytes = context->opener.OpenRandom(context->set.paths[index]);
+    if (!file->bytes) return -1;
+    return context->Handle(std::move(file));
+}
+
+FNREAD(Read) {
+    File* file = Of(hf);
+    std::string got;
+    if (!file->bytes || !file->bytes->ReadAt(file->at, cb, got)) return static_cast<UINT>(-1);
+    std::memcpy(pv, got.data(), got.size());
+    file->at += got.size();
+    file->context->lastCabinet = file->cabinet;
+    file->context->lastRead = file->at;
+    return static_cast<UINT>(got.size());
+}
+
+FNWRITE(Write) {
+    File* file = Of(hf);
+    if (file->bytes) return static_cast<UINT>(-1);
+    if (file->capture && file->capture->size() < kSetupFileLimit)
+        file->capture->append(static_cast<const char*>(pv),
+                              std::min<std::size_t>(cb, kSetupFileLimit - file->capture->size()));
+    return cb;
+}
+
+FNCLOSE(Close) {
+    (void)hf;  // the context owns every handle until the read ends
+    return 0;
+}
+
+FNSEEK(Seek) {
+    File* file = Of(hf);
+    if (!file->bytes) return -1;
+    const int64_t size = static_cast<int64_t>(file->bytes->Size());
+    const int64_t base = seektype == SEEK_SET ? 0
+                         : seektype == SEEK_CUR ? static_cast<int64_t>(file->at)
+                                                : size;
+    const int64_t to = base + dist;
+    if (to < 0 || to > size) return -1;
+    file->at = static_cast<uint64_t>(to);
+    return static_cast<LONG>(to);
+}
+
+FNFDINOTIFY(Notify) {
+    Context* context = static_cast<Context*>(pfdin->pv);
+    switch (fdint) {
+    case fdintCOPY_FILE: {
+        auto file = std::make_unique<File>();
+        file->context = context;
+        context->out.names.push_back(pfdin->psz1);
+        if (!context->out.hasSetupFile && IsSetupFileName(pfdin->psz1)) {
+            context->out.hasSetupFile = true;
+            context->out.setupName = pfdin->psz1;
+            file->capture = &context->out.setupBytes;
+        }
+        context->current = pfdin->psz1;
+        context->inFile = true;
+        return context->Handle(std::move(file));
+    }
+    case fdintCLOSE_FILE_INFO: context->inFile = false; return TRUE;
+    case fdintNEXT_CABINET: {
+        // The next cabinet of the set, by its place; its name was checked.
+        const std::string token = Token(context, context->lastCabinet + 1);
+        std::snprintf(pfdin->psz3, CB_MAX_CAB_PATH, "%s", token.c_str());
+        return 0;
+    }
+    default: return 0;
+    }
+}
+
+std::string What(int error) {
+    switch (error) {
+    case FDIERROR_CORRUPT_CABINET: return "the system's cabinet reader finds the data damaged";
+    case FDIERROR_MDI_FAIL: return "the packed data cannot be unpacked";
+    case FDIERROR_BAD_COMPR_TYPE: return "it is packed in a way the system does not know";
+    case FDIERROR_ALLOC_FAIL: return "there was not enough memory to unpack it";
+    case FDIERROR_WRONG_CABINET:
+    case FDIERROR_RESERVE_MISMATCH:
+        return "the next cabinet of its set does not continue it";
+    default: return "the system's cabinet reader could not read it (error " +
+                    std::to_string(error) + ")";
+    }
+}
+
+struct Reader {
+    Reader() : hfdi(FDICreate(Alloc, Free, Open, Read, Write, Close, Seek, cpuUNKNOWN, &erf)) {}
+    ~Reader() {
+        if (hfdi) FDIDestroy(hfdi);
+    }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+    ERF erf{};
+    HFDI hfdi;
+};
+
+}  // namespace
+
+std::string CabinetLibraryName() { return "the system's cabinet reader (cabinet.dll)"; }
+
+CabinetContents ReadCabinetSet(const CabinetSet& set, CabinetOpener& opener) {
+    CabinetContents out;
+    Context context{opener, set, out, {}, 0, 0, {}, false};
+    Reader reader;
+    if (!reader.hfdi) {
+        out.problem = "cannot be read: the system's cabinet reader did not start";
+        return out;
+    }
+    // Each cabinet in turn: a file that goes on into the next one is read to
+    // its end there, and is passed over as a part where the next one starts.
+    for (std::size_t i = 0; i < set.paths.size(); ++i) {
+        std::string path = Token(&context, i);
+        char name[] = "cabinet";
+        if (FDICopy(reader.hfdi, name, &path[0], 0, Notify, nullptr, &context)) continue;
+        const int error = reader.erf.erfOper;
+        out.cabinet = context.lastCabinet;
+        if (context.inFile)
+            out.problem = DescribeUnpackFailure(What(error), context.current,
+                                                *set.layouts[context.lastCabinet],
+                                                context.lastRead);
+        else
+            out.problem = "cannot be read as a cabinet: " + What(error);
+        return out;
+    }
+    out.whole = true;
+    return out;
+}
+
+}  // namespace check

@@ -1,0 +1,203 @@
+// A cabinet set read whole by libmspack, the library cabextract is built on.
+// Its file callbacks read through the opener and write nowhere, but for the
+// CE setup file, which is kept in memory.
+#include <mspack.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "check/CabinetLibrary.h"
+
+#ifndef MSPACK_VERSION_TEXT
+#define MSPACK_VERSION_TEXT "(version unknown)"
+#endif
+
+namespace check {
+
+namespace {
+
+// Names the library is given for what it writes.
+const char kSetupTarget[] = "<setup file>";
+const char kNowhere[] = "<nowhere>";
+
+struct Context {
+    CabinetOpener& opener;
+    const CabinetSet& set;
+    std::string* capture;
+    std::size_t lastCabinet = 0;  // where the last read was
+    uint64_t lastRead = 0;
+};
+
+struct File {
+    Context* context;
+    std::unique_ptr<RandomBytes> bytes;  // null: a file written
+    std::size_t cabinet = 0;
+    uint64_t at = 0;
+    std::string* capture = nullptr;
+};
+
+struct System {
+    mspack_system calls;  // first: the library hands this back as its own
+    Context* context;
+};
+
+File* Of(mspack_file* file) { return reinterpret_cast<File*>(file); }
+
+mspack_file* Open(mspack_system* self, const char* name, int mode) {
+    Context* context = reinterpret_cast<System*>(self)->context;
+    auto file = std::make_unique<File>();
+    file->context = context;
+    if (mode == MSPACK_SYS_OPEN_WRITE) {
+        if (std::strcmp(name, kSetupTarget) == 0) file->capture = context->capture;
+    } else if (mode == MSPACK_SYS_OPEN_READ) {
+        std::size_t i = 0;
+        while (i < context->set.paths.size() && context->set.paths[i] != name) ++i;
+        if (i == context->set.paths.size()) return nullptr;
+        file->bytes = context->opener.OpenRandom(name);
+        if (!file->bytes) return nullptr;
+        file->cabinet = i;
+    } else {
+        return nullptr;
+    }
+    return reinterpret_cast<mspack_file*>(file.release());
+}
+
+void Close(mspack_file* file) { delete Of(file); }
+
+int Read(mspack_file* handle, void* buffer, int bytes) {
+    File* file = Of(handle);
+    if (!file->bytes || bytes < 0) return -1;
+    std::string got;
+    if (!file->bytes->ReadAt(file->at, static_cast<std::size_t>(bytes), got)) return -1;
+    std::memcpy(buffer, got.data(), got.size());
+    file->at += got.size();
+    file->context->lastCabinet = file->cabinet;
+    file->context->lastRead = file->at;
+    return static_cast<int>(got.size());
+}
+
+int Write(mspack_file* handle, void* buffer, int bytes) {
+    File* file = Of(handle);
+    if (file->bytes || bytes < 0) return -1;
+    if (file->capture && file->capture->size() < kSetupFileLimit)
+        file->capture->append(static_cast<const char*>(buffer),
+                              std::min<std::size_t>(static_cast<std::size_t>(bytes),
+                                                    kSetupFileLimit - file->capture->size()));
+    return bytes;
+}
+
+int Seek(mspack_file* handle, off_t offset, int mode) {
+    File* file = Of(handle);
+    if (!file->bytes) return -1;
+    const int64_t size = static_cast<int64_t>(file->bytes->Size());
+    const int64_t base = mode == MSPACK_SYS_SEEK_START ? 0
+                         : mode == MSPACK_SYS_SEEK_CUR ? static_cast<int64_t>(file->at)
+                                                       : size;
+    const int64_t to = base + static_cast<int64_t>(offset);
+    if (to < 0 || to > size) return -1;
+    file->at = static_cast<uint64_t>(to);
+    return 0;
+}
+
+off_t Tell(mspack_file* handle) { return static_cast<off_t>(Of(handle)->at); }
+
+// The library's own messages are for a console; its error codes are used.
+void Message(mspack_file*, const char*, ...) {}
+void* Alloc(mspack_system*, size_t bytes) { return std::malloc(bytes); }
+void Free(void* p) { std::free(p); }
+void Copy(void* from, void* to, size_t bytes) { std::memmove(to, from, bytes); }
+
+struct Decompressor {
+    explicit Decompressor(mspack_system* system) : cab(mspack_create_cab_decompressor(system)) {}
+    ~Decompressor() {
+        if (cab) mspack_destroy_cab_decompressor(cab);
+    }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+    mscab_decompressor* cab;
+};
+
+// The first cabinet of a set, which closes every one appended to it.
+struct OpenSet {
+    explicit OpenSet(mscab_decompressor* d) : decompressor(d) {}
+    ~OpenSet() {
+        if (first) decompressor->close(decompressor, first);
+        for (mscabd_cabinet* lone : unjoined) decompressor->close(decompressor, lone);
+    }
+    OpenSet(const OpenSet&) = delete;
+    OpenSet& operator=(const OpenSet&) = delete;
+    mscab_decompressor* decompressor;
+    mscabd_cabinet* first = nullptr;
+    std::vector<mscabd_cabinet*> unjoined;
+};
+
+std::string What(int error) {
+    switch (error) {
+    case MSPACK_ERR_CHECKSUM: return "a checksum does not match";
+    case MSPACK_ERR_DECRUNCH: return "the packed data cannot be unpacked";
+    case MSPACK_ERR_READ:
+    case MSPACK_ERR_SEEK: return "the data ends early";
+    case MSPACK_ERR_DATAFORMAT: return "the data is not laid out as the format says";
+    case MSPACK_ERR_NOMEMORY: return "there was not enough memory to unpack it";
+    default: return "the library could not read it (error " + std::to_string(error) + ")";
+    }
+}
+
+}  // namespace
+
+std::string CabinetLibraryName() { return std::string("libmspack ") + MSPACK_VERSION_TEXT; }
+
+CabinetContents ReadCabinetSet(const CabinetSet& set, CabinetOpener& opener) {
+    CabinetContents out;
+    Context context{opener, set, &out.setupBytes};
+    System system{{Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr},
+                  &context};
+    Decompressor d(&system.calls);
+    if (!d.cab || set.paths.empty()) {
+        out.problem = "cannot be read: the cabinet library did not start";
+        return out;
+    }
+    d.cab->set_param(d.cab, MSCABD_PARAM_FIXMSZIP, 0);
+    d.cab->set_param(d.cab, MSCABD_PARAM_SALVAGE, 0);
+    OpenSet open(d.cab);
+    mscabd_cabinet* last = nullptr;
+    for (std::size_t i = 0; i < set.paths.size(); ++i) {
+        mscabd_cabinet* cab = d.cab->open(d.cab, set.paths[i].c_str());
+        if (!cab) {
+            out.cabinet = i;
+            out.problem = "cannot be opened as a cabinet: " + What(d.cab->last_error(d.cab));
+            return out;
+        }
+        if (!last) {
+            open.first = cab;
+        } else if (d.cab->append(d.cab, last, cab) != MSPACK_ERR_OK) {
+            open.unjoined.push_back(cab);
+            out.cabinet = i;
+            out.problem = "does not continue the cabinet before it in its set: their folders "
+                          "do not join";
+            return out;
+        }
+        last = cab;
+    }
+    for (const mscabd_file* file = open.first->files; file; file = file->next)
+        out.names.push_back(file->filename);
+    for (mscabd_file* file = open.first->files; file; file = file->next) {
+        const bool setup = !out.hasSetupFile && IsSetupFileName(file->filename);
+        if (setup) {
+            out.hasSetupFile = true;
+            out.setupName = file->filename;
+        }
+        const int error = d.cab->extract(d.cab, file, setup ? kSetupTarget : kNowhere);
+        if (error != MSPACK_ERR_OK) {
+            out.cabinet = context.lastCabinet;
+            out.problem = DescribeUnpackFailure(What(error), file->filename,
+                                                *set.layouts[context.lastCabinet],
+                                                context.lastRead);
+            return out;
+        }
+    }
+    out.whole = true;
+    return out;
+}
+
+}  // namespace check
