@@ -38,7 +38,7 @@ struct CabinetContents {
 
 constexpr std::size_t kSetupFileLimit = 16u << 20;
 
-// The library's name and version, for the report.
+// The library's name, for the report.
 std::string CabinetLibraryName();
 
 CabinetContents ReadCabinetSet(const CabinetSet& set, CabinetOpener& opener);

@@ -8,10 +8,6 @@
 
 #include "check/CabinetLibrary.h"
 
-#ifndef MSPACK_VERSION_TEXT
-#define MSPACK_VERSION_TEXT "(version unknown)"
-#endif
-
 namespace check {
 
 namespace {
@@ -145,7 +141,7 @@ std::string What(int error) {
 
 }  // namespace
 
-std::string CabinetLibraryName() { return std::string("libmspack ") + MSPACK_VERSION_TEXT; }
+std::string CabinetLibraryName() { return "libmspack"; }
 
 CabinetContents ReadCabinetSet(const CabinetSet& set, CabinetOpener& opener) {
     CabinetContents out;

@@ -265,7 +265,9 @@ void CompareCabinets(Folder& folder, const std::string& file, int line,
     bool namesDiffer = false;
     for (std::size_t i = 0; i < setups.size(); ++i) {
         for (std::size_t j = i + 1; j < setups.size(); ++j) {
-            if (!setups[i].sound || !setups[j].sound) continue;
+            // A cabinet listed twice is one cabinet.
+            if (!setups[i].sound || !setups[j].sound || devices[i].file == devices[j].file)
+                continue;
             if (SameTarget(setups[i], setups[j]))
                 folder.findings.Warning(
                     "cab-same-target", file, line,

@@ -24,8 +24,6 @@ else()
   add_library(setup_check_logic STATIC ${CHECK_SOURCES} ${CHECK_DIR}/Host_posix.cpp
     ${CHECK_DIR}/CabinetLibrary_mspack.cpp ${POSIX_SOURCES})
   target_link_libraries(setup_check_logic PUBLIC setup_logic PkgConfig::MSPACK)
-  set_source_files_properties(${CHECK_DIR}/CabinetLibrary_mspack.cpp PROPERTIES
-    COMPILE_DEFINITIONS "MSPACK_VERSION_TEXT=\"${MSPACK_VERSION}\"")
   target_compile_options(setup_check_logic PRIVATE ${WARNINGS} -Werror)
   add_executable(setup-check ${CHECK_DIR}/Main.cpp)
   target_link_libraries(setup-check PRIVATE setup_check_logic)

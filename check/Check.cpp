@@ -184,6 +184,8 @@ Report CheckFolder(Host& host, const Request& request) {
                           [](const Finding& f) { return f.severity == Severity::Error; });
 
     report.notes.push_back(host.OrderNote());
+    if (!folder.cabinets.empty())
+        report.notes.push_back("cabinets are read whole by " + CabinetLibraryName());
     if (!AllShort(at))
         report.notes.push_back(
             "setup.exe names the folder in its short (8.3) form, such as D:\\DOWNLO~1\\; give "

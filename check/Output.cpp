@@ -97,6 +97,17 @@ std::string FormatText(const Report& report, const std::string& folder) {
         char number[16];
         std::snprintf(number, sizeof number, "%4u  ", static_cast<unsigned>(i + 1));
         out += number + Plain(row.text) + "    (" + Plain(Where(row.file, row.line)) + ")\n";
+        for (const CabinetDevices& cab : row.cabinets) {
+            out += "        " + Plain(cab.file) + ": " +
+                   (cab.known ? Plain(cab.Devices()) + " (\"" + Plain(cab.application) +
+                                    "\" by " + Plain(cab.provider) + ")"
+                              : std::string("devices unknown, see the findings"));
+            if (!cab.unsupported.empty()) {
+                out += "; not for";
+                for (const std::string& platform : cab.unsupported) out += " " + Plain(platform);
+            }
+            out += "\n";
+        }
     }
     out += "\nCommand lines Install builds with every row checked, the folder at " +
            Plain(report.at) + ":\n";
@@ -129,7 +140,24 @@ std::string FormatJson(const Report& report, const std::string& folder, unsigned
         const Row& row = report.rows[i];
         out += std::string(i ? "," : "") + "\n    {\"text\": " + Json(row.text) +
                ", \"file\": " + Json(row.file) +
-               (row.line > 0 ? ", \"line\": " + std::to_string(row.line) : std::string()) + "}";
+               (row.line > 0 ? ", \"line\": " + std::to_string(row.line) : std::string());
+        if (!row.cabinets.empty()) out += ", \"cabinets\": [";
+        for (std::size_t c = 0; c < row.cabinets.size(); ++c) {
+            const CabinetDevices& cab = row.cabinets[c];
+            out += std::string(c ? ", " : "") + "{\"file\": " + Json(cab.file) +
+                   ", \"known\": " + (cab.known ? "true" : "false");
+            if (cab.known) {
+                out += ", \"processor\": " + Json(cab.processor) + ", \"versions\": " +
+                       Json(cab.versions) + ", \"devices\": " + Json(cab.Devices()) +
+                       ", \"application\": " + Json(cab.application) +
+                       ", \"provider\": " + Json(cab.provider) + ", \"unsupported\": [";
+                for (std::size_t u = 0; u < cab.unsupported.size(); ++u)
+                    out += std::string(u ? ", " : "") + Json(cab.unsupported[u]);
+                out += "]";
+            }
+            out += "}";
+        }
+        out += std::string(row.cabinets.empty() ? "" : "]") + "}";
     }
     out += "\n  ],\n  \"commandLines\": [";
     for (std::size_t i = 0; i < report.commandLines.size(); ++i) {

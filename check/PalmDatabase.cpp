@@ -69,6 +69,28 @@ PalmDatabase ReadPalmDatabase(const std::string& head, uint64_t size) {
         previous = offset;
     }
     db.badEntry = 0;
+    // The install tool takes each block's length from the next offset, so
+    // the blocks lie between the record list and the first entry, in order.
+    const uint64_t firstEntry =
+        db.records ? Big(head, kPalmHeaderBytes + offsetAt, 4) : size;
+    uint64_t low = listEnd;
+    const struct {
+        std::size_t at;
+        const char* name;
+    } blocks[] = {{kAppInfoAt, "app-info"}, {kSortInfoAt, "sort-info"}};
+    for (const auto& block : blocks) {
+        const uint64_t at = Big(head, block.at, 4);
+        if (at == 0) continue;
+        db.badInfo = block.name;
+        db.infoAt = at;
+        db.infoBound = at < low ? low : firstEntry;
+        if (at < low || at > firstEntry || at >= size) {
+            db.problem = PalmProblem::InfoOutOfPlace;
+            return db;
+        }
+        low = at;
+    }
+    db.badInfo = "";
     db.problem = PalmProblem::None;
     return db;
 }
@@ -89,6 +111,15 @@ std::string DescribePalmProblem(const PalmDatabase& db, uint64_t size) {
     case PalmProblem::EntryPastEnd: return "has " + entry + " pointing past its end";
     case PalmProblem::EntryOutOfOrder:
         return "has " + entry + " pointing before the entry before it";
+    case PalmProblem::InfoOutOfPlace: {
+        const std::string block = std::string("has its ") + db.badInfo + " block at byte " +
+                                  std::to_string(db.infoAt);
+        if (db.infoAt >= size) return block + ", at its very end";
+        if (db.infoAt < db.infoBound)
+            return block + ", before the end of its header, record list or app-info block (byte " +
+                   std::to_string(db.infoBound) + ")";
+        return block + ", after its first record (byte " + std::to_string(db.infoBound) + ")";
+    }
     }
     return "is no Palm database";
 }

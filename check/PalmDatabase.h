@@ -24,6 +24,7 @@ enum class PalmProblem {
     EntryInsideHeader, // the first entry points into the header or the list
     EntryPastEnd,      // an entry points past the end of the file
     EntryOutOfOrder,   // an entry points before the one before it
+    InfoOutOfPlace,    // an app-info or sort-info block outside its place
 };
 
 struct PalmDatabase {
@@ -33,6 +34,9 @@ struct PalmDatabase {
     std::string type, creator;  // four bytes each
     uint16_t records = 0;
     uint32_t badEntry = 0;  // the entry a problem is about, from 0
+    // For InfoOutOfPlace: which block, where it starts, and the bound it misses.
+    const char* badInfo = "";
+    uint64_t infoAt = 0, infoBound = 0;
     bool IsResourceDatabase() const { return (attributes & kPalmResourceFlag) != 0; }
 };
 

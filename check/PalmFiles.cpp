@@ -7,6 +7,7 @@
 #include "check/Checks.h"
 #include "check/PalmDatabase.h"
 #include "check/Text.h"
+#include "platform/Names.h"
 
 namespace check {
 
@@ -88,6 +89,28 @@ void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
                                "\" is also that of " + first.first->second +
                                ": the handheld keeps one database of a name, and which one "
                                "depends on the order they are installed in");
+    }
+    // Databases the product ships under other names are never handed over.
+    const ComponentKind& databases = kComponentKinds[2];
+    for (const FolderEntry& entry : folder.listing.Entries()) {
+        if (entry.directory || !entry.exact || entry.name.size() < 4 ||
+            !platform::NameMatchesPattern(entry.name, "", databases.suffix) ||
+            platform::NameMatchesPattern(entry.name, databases.prefix, databases.suffix) ||
+            MatchesOnlyByAlias(entry.name, databases.prefix, databases.suffix))
+            continue;
+        std::string head;
+        uint64_t size = 0;
+        if (!folder.ReadLocal(folder.request.folder + entry.local, kPalmHeadBytes, head, size))
+            continue;
+        const PalmDatabase db = ReadPalmDatabase(head, size);
+        if (!HeaderRead(db)) continue;
+        const std::string pattern = std::string(databases.prefix) + "*" + databases.suffix;
+        findings.Warning("palm-not-listed", entry.utf8, 0,
+                         "is a Palm database (\"" + EscapeInvalidUtf8(db.name) +
+                             "\") that setup.exe neither lists nor installs: it takes databases "
+                             "named " + pattern + " only; rename it " + databases.prefix +
+                             entry.utf8 + " if it belongs to the product",
+                         pattern);
     }
     for (const Read& r : read)
         if (r.format == FileFormat::PalmRecordDatabase && creators.count(r.db.creator) == 0)

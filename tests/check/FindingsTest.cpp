@@ -97,6 +97,21 @@ std::vector<std::string> Findings(const check::Report& report) {
     return out;
 }
 
+std::string Patched(std::string bytes, std::size_t at, const std::string& with) {
+    return bytes.replace(at, with.size(), with);
+}
+
+// A CE cabinet's files, its setup file for a processor, installing files of
+// those extensions, for an application.
+CeSetup For(uint32_t processor, std::vector<uint16_t> files = {1},
+            const std::string& application = "Street Maps") {
+    CeSetup setup;
+    setup.processor = processor;
+    setup.files = std::move(files);
+    setup.application = application;
+    return setup;
+}
+
 // A folder a vendor could ship: nothing to say about it.
 Folder Clean(Folder more = {}) {
     Folder f = {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab")},
@@ -129,7 +144,9 @@ TEST(SetupCheck, SampleFolderGivesRowsLinesAndBothCommandLines) {
     EXPECT_EQ(r.commandLines[1].line, palm);
     EXPECT_TRUE(r.commandLines[0].fits && r.commandLines[1].fits);
     EXPECT_EQ(Findings(r), std::vector<std::string>{});
-    EXPECT_EQ(r.notes, std::vector<std::string>{"the fake's order"});
+    EXPECT_EQ(r.notes, (std::vector<std::string>{"the fake's order",
+                                                 "cabinets are read whole by " +
+                                                     check::CabinetLibraryName()}));
 
     // A folder deep in a Downloads path: the line uses it as given, with a
     // note that setup.exe uses the short form.
@@ -138,8 +155,8 @@ TEST(SetupCheck, SampleFolderGivesRowsLinesAndBothCommandLines) {
     EXPECT_EQ(deep.commandLines.at(1).line,
               "\"C:\\PALM\\INSTALL.EXE\" \"C:\\Users\\A Long Name\\Maps 2.1\\Maps.prc "
               "C:\\Users\\A Long Name\\Maps 2.1\\QM_Streets.pdb\"");
-    EXPECT_EQ(deep.notes.size(), 2u);
-    EXPECT_EQ(Check(Clean(), "C:\\USERS\\ALONGN~1\\MAPS21~1.1\\").notes.size(), 1u);
+    EXPECT_EQ(deep.notes.size(), 3u);
+    EXPECT_EQ(Check(Clean(), "C:\\USERS\\ALONGN~1\\MAPS21~1.1\\").notes.size(), 2u);
 }
 
 TEST(SetupCheck, EachFindingHasAFolderThatShowsItAndANearMissThatDoesNot) {
@@ -224,7 +241,7 @@ TEST(SetupCheck, EachFindingHasAFolderThatShowsItAndANearMissThatDoesNot) {
          {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, extra.cab")}},
          {"E cab-missing Maps.ini:6"},
          {{"Maps.ini", Ce("Maps", "Street Maps", " MAPS.CAB , cabs\\Extra.cab")},
-          {"cabs", "", true}, {"cabs\\extra.CAB", Cab()}}},
+          {"cabs", "", true}, {"cabs\\extra.CAB", Cab(0, "", 0, For(4000))}}},
         {"cabinets outside the folder",
          {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, ..\\maps.cab, C:\\Temp\\maps.cab")}},
          {"E cab-missing Maps.ini:6", "E cab-missing Maps.ini:6"},
@@ -248,7 +265,36 @@ TEST(SetupCheck, EachFindingHasAFolderThatShowsItAndANearMissThatDoesNot) {
         {"a cabinet set whose next cabinet is damaged",
          {{"maps.cab", Cab(0x0002, std::string("maps2.cab\0Disk 2\0", 17))}, {"maps2.cab", "MSCF"}},
          {"E cab-damaged maps2.cab:0"}, {}},
+        {"a cabinet that names itself as the next one",
+         {{"maps.cab", Cab(0x0002, std::string("maps.cab\0Disk 1\0", 16))}},
+         {"E cab-damaged maps.cab:0"}, {}},
+        {"a file in a folder the cabinet lacks", {{"maps.cab", Patched(Cab(), 52, Little(5, 2))}},
+         {"E cab-damaged maps.cab:0"}, {}},
+        {"a cabinet without a CE setup file", {{"maps.cab", Cab(0, "", 0, {{"A.001", "x"}})}},
+         {"E cab-no-setup-file maps.cab:0"},
+         {{"maps.cab", Cab(0, "", 0, {{"A.001", "x"}, {"A.000", CeSetup().Bytes()}})}}},
+        {"CE setup files cut short or naming a file their cabinet lacks",
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, mips.cab")},
+          {"maps.cab", Cab(0, "", 0, {{"A.000", CeSetup().Bytes().substr(0, 99)}})},
+          {"mips.cab", Cab(0, "", 0, For(4000, {1, 2}))}},
+         {"E cab-setup-damaged maps.cab:0", "E cab-setup-damaged mips.cab:0"},
+         // Files are named by their extension alone.
+         {{"maps.cab", Cab(0, "", 0, {{"A.000", CeSetup().Bytes()}, {"OTHER.001", "b"}})}}},
+        {"two cabinets for one processor and overlapping versions",
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, maps2.cab")}, {"maps2.cab", Cab()}},
+         {"W cab-same-target Maps.ini:6"},
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, mips.cab")},
+          {"mips.cab", Cab(0, "", 0, For(4000))}}},
+        {"cabinets of one application naming another",
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, mips.cab")},
+          {"mips.cab", Cab(0, "", 0, For(4000, {1}, "Old Maps"))}},
+         {"W cab-names-differ Maps.ini:6"}, {}},
         // Palm databases
+        {"an app-info block inside the header", {{"QM_Info.pdb", Patched(Pdb("Info"), 0x34, Big(40, 4))}},
+         {"E palm-invalid QM_Info.pdb:0"},
+         {{"QM_Info.pdb", Patched(Pdb("Info"), 0x34, Big(86, 4))}}},
+        {"a database setup.exe does not take", {{"Notes.pdb", Pdb("Notes")}},
+         {"W palm-not-listed Notes.pdb:0"}, {{"notes.pdb", "plain text"}}},
         {"an empty application", {{"Empty.prc", ""}}, {"E empty-file Empty.prc:0"},
          {{"Full.prc", Prc("Full")}}},
         {"an application shorter than its header",

@@ -188,7 +188,9 @@ TEST(SetupCheckProgram, ExitStatusFollowsErrorsInTextAndJson) {
 
     const Outcome json = RunWith({"--json", "--ce-manager", "C:\\M\\CEAppMgr.exe", t.path});
     EXPECT_EQ(json.status, 0);
-    EXPECT_TRUE(Has(json.out, "{\"text\": \"Street Maps\", \"file\": \"Maps.ini\", \"line\": 5}"))
+    EXPECT_TRUE(Has(json.out, "{\"text\": \"Street Maps\", \"file\": \"Maps.ini\", \"line\": 5, "
+                              "\"cabinets\": [{\"file\": \"maps.cab\", \"known\": true, "
+                              "\"processor\": \"ARM StrongARM\""))
         << json.out;
     EXPECT_TRUE(Has(json.out, "\"line\": \"\\\"C:\\\\M\\\\CEAppMgr.exe\\\" \\\"D:\\\\Maps.ini\\\"\", "
                               "\"length\": 33, \"limit\": 32766, \"fits\": true"))
@@ -235,7 +237,9 @@ TEST(SetupCheckProgram, SampleFoldersOfTheBuild) {
          {"ce-row-outside-component", "cab-missing", "ce-ini-invalid", "cab-damaged",
           "description-encoding", "empty-file", "palm-invalid", "palm-duplicate-name",
           "duplicate-row", "line-split", "description-ends-early", "rows-share-file", "ctrl-z",
-          "lone-cr", "palm-name-space", "palm-orphan-database", "alias-match", "folder-match"})
+          "lone-cr", "palm-name-space", "palm-orphan-database", "alias-match", "folder-match",
+          "cab-no-setup-file", "cab-setup-damaged", "cab-same-target", "cab-names-differ",
+          "palm-not-listed"})
         EXPECT_TRUE(Has(mistakes.out, std::string("\"code\": \"") + code + "\"")) << code;
 }
 

@@ -39,7 +39,9 @@ const struct {
      {"ce-row-outside-component", "cab-missing", "ce-ini-invalid", "cab-damaged",
       "description-encoding", "empty-file", "palm-invalid", "palm-duplicate-name", "duplicate-row",
       "line-split", "description-ends-early", "rows-share-file", "ctrl-z", "lone-cr",
-      "palm-name-space", "palm-orphan-database", "alias-match", "folder-match"}},
+      "palm-name-space", "palm-orphan-database", "alias-match", "folder-match",
+      "cab-no-setup-file", "cab-setup-damaged", "cab-same-target", "cab-names-differ",
+      "palm-not-listed"}},
     {932, "Japanese CD", 1, {"cab-missing"}},
 };
 
