@@ -36,6 +36,7 @@ struct Context {
     uint64_t lastRead = 0;
     std::string current;  // the file being unpacked
     bool inFile = false;
+    std::size_t copied = 0;  // files of the cabinet begun so far
 
     INT_PTR Handle(std::unique_ptr<File> file) {
         files.push_back(std::move(file));
@@ -127,9 +128,11 @@ FNFDINOTIFY(Notify) {
         }
         context->current = pfdin->psz1;
         context->inFile = true;
+        ++context->copied;
         return context->Handle(std::move(file));
     }
     case fdintCLOSE_FILE_INFO: context->inFile = false; return TRUE;
+    case fdintPARTIAL_FILE: ++context->copied; return 0;
     case fdintNEXT_CABINET: {
         // The next cabinet of the set, by its place; its name was checked.
         const std::string token = Token(context, context->lastCabinet + 1);
@@ -171,7 +174,7 @@ std::string CabinetLibraryName() { return "the system's cabinet reader (cabinet.
 
 CabinetContents ReadCabinetSet(const CabinetSet& set, CabinetOpener& opener) {
     CabinetContents out;
-    Context context{opener, set, out, {}, 0, 0, {}, false};
+    Context context{opener, set, out, {}, 0, 0, {}, false, 0};
     Reader reader;
     if (!reader.hfdi) {
         out.problem = "cannot be read: the system's cabinet reader did not start";
@@ -182,13 +185,18 @@ CabinetContents ReadCabinetSet(const CabinetSet& set, CabinetOpener& opener) {
     for (std::size_t i = 0; i < set.paths.size(); ++i) {
         std::string path = Token(&context, i);
         char name[] = "cabinet";
+        context.copied = 0;
         if (FDICopy(reader.hfdi, name, &path[0], 0, Notify, nullptr, &context)) continue;
         const int error = reader.erf.erfOper;
         out.cabinet = context.lastCabinet;
-        if (context.inFile)
-            out.problem = DescribeUnpackFailure(What(error), context.current,
-                                                *set.layouts[context.lastCabinet],
-                                                context.lastRead);
+        const CabinetLayout& layout = *set.layouts[context.lastCabinet];
+        // The reader may unpack a folder's first block before it names the
+        // file that starts there: the next one in the file table.
+        std::string file = context.current;
+        if (!context.inFile && context.lastCabinet == i && context.copied < layout.files.size())
+            file = layout.files[context.copied].name;
+        if (context.inFile || !layout.BlockAt(context.lastRead).empty())
+            out.problem = DescribeUnpackFailure(What(error), file, layout, context.lastRead);
         else
             out.problem = "cannot be read as a cabinet: " + What(error);
         return out;

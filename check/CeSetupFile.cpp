@@ -24,6 +24,14 @@ uint32_t Little(const std::string& bytes, std::size_t at, std::size_t count) {
 
 std::string Number(uint64_t n) { return std::to_string(n); }
 
+bool NoUpperLimit(const CeVersion& v) {
+    return (v.major == 0 && v.minor == 0) || v.major >= kNoUpperMajor;
+}
+
+std::tuple<uint32_t, uint32_t, uint32_t> Key(const CeVersion& v) {
+    return std::make_tuple(v.major, v.minor, v.build);
+}
+
 bool Fail(CeSetupFile& setup, const std::string& problem) {
     setup.problem = problem;
     return false;
@@ -34,6 +42,9 @@ bool ReadString(CeSetupFile& setup, const std::string& bytes, std::size_t at, co
                 std::string& out) {
     const std::size_t offset = Little(bytes, at, 2), length = Little(bytes, at + 2, 2);
     if (length == 0) return true;
+    if (offset < kCeSetupHeaderBytes)
+        return Fail(setup, std::string("its ") + what + " starts at byte " + Number(offset) +
+                               ", inside its header");
     if (offset + length > bytes.size())
         return Fail(setup, std::string("its ") + what + " (" + Number(length) + " bytes at byte " +
                                Number(offset) + ") lies past its end (" +
@@ -74,6 +85,11 @@ bool Read(CeSetupFile& setup, const std::string& bytes) {
         (i % 2 ? versions[i]->minor : versions[i]->major) = Little(bytes, kVersionsAt + 4 * i, 4);
     setup.least.build = Little(bytes, kVersionsAt + 16, 4);
     setup.most.build = Little(bytes, kVersionsAt + 20, 4);
+    if (!NoUpperLimit(setup.most) && Key(setup.most) < Key(setup.least))
+        return Fail(setup, "asks for Windows CE " + Number(setup.least.major) + "." +
+                               Number(setup.least.minor) + " or later but at most " +
+                               Number(setup.most.major) + "." + Number(setup.most.minor) +
+                               ": no device takes it");
     for (std::size_t i = 0; i < 6; ++i) {
         const uint32_t count = Little(bytes, kCountsAt + 2 * i, 2);
         const uint32_t offset = Little(bytes, kOffsetsAt + 4 * i, 4);
@@ -96,14 +112,6 @@ bool Read(CeSetupFile& setup, const std::string& bytes) {
     }
     setup.sound = true;
     return true;
-}
-
-bool NoUpperLimit(const CeVersion& v) {
-    return (v.major == 0 && v.minor == 0) || v.major >= kNoUpperMajor;
-}
-
-std::tuple<uint32_t, uint32_t, uint32_t> Key(const CeVersion& v) {
-    return std::make_tuple(v.major, v.minor, v.build);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ ${#targets[@]} -gt 0 ] || targets=(description_reader palm_template version_block palm_database
-                                     cabinet_header ce_description)
+                                     cabinet_header ce_description ce_setup_file cabinet_library)
 
 cxx=${FUZZ_CXX:-clang++}
 flags=(-std=c++17 -g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined
@@ -29,6 +29,7 @@ mkdir -p "$out"
 status=0
 for target in "${targets[@]}"; do
   # The product sources each target links, and the longest input it gets.
+  libraries=()
   case "$target" in
     description_reader)
       sources=(catalogue/Discovery.cpp catalogue/ComponentKinds.cpp platform/Names.cpp)
@@ -38,6 +39,9 @@ for target in "${targets[@]}"; do
     version_block) sources=(about/VersionInfo.cpp); max_len=4096 ;;
     palm_database) sources=(check/PalmDatabase.cpp); max_len=8192 ;;
     cabinet_header) sources=(check/Cabinet.cpp); max_len=4096 ;;
+    ce_setup_file) sources=(check/CeSetupFile.cpp); max_len=4096 ;;
+    cabinet_library) sources=(check/Cabinet.cpp check/CabinetLibrary_mspack.cpp)
+                     libraries=(-lmspack); max_len=8192 ;;
     ce_description) sources=(check/IniFile.cpp platform/Names.cpp); max_len=4096 ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
   esac
@@ -46,7 +50,8 @@ for target in "${targets[@]}"; do
         resources/resource.h -newer "$binary" -name '*.[ch]*' -print -quit)" ]; then
     echo "== $target: build"
     # A per-target temporary name: targets may be built side by side.
-    if ! "$cxx" "${flags[@]}" "tests/fuzz/$target.cpp" "${sources[@]}" -o "$binary.tmp"; then
+    if ! "$cxx" "${flags[@]}" "tests/fuzz/$target.cpp" "${sources[@]}" "${libraries[@]}" \
+        -o "$binary.tmp"; then
       echo "== $target: BUILD FAILED"
       status=1
       continue

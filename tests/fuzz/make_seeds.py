@@ -146,8 +146,9 @@ write("version_block", "odd-texts.bin", resource([
 write("version_block", "short-fixed.bin", resource(REAL_STRINGS[:2], fixed(1, 0)[:48]))
 
 
-# --- palm_database, cabinet_header, ce_description: the sample folders' files
-# (the first input byte of the first two says how the file's size differs)
+# --- palm_database, cabinet_header, cabinet_library, ce_setup_file,
+# ce_description: the sample folders' files (the first input byte of
+# palm_database says how the file's size differs)
 sys.path.insert(0, os.path.join(ROOT, "tests", "folders"))
 import make_folders  # noqa: E402
 
@@ -157,13 +158,24 @@ write("palm_database", "database.pdb",
       b"\0" + make_folders.database("Quillmere Streets", b"QMap", [b"Main Street\0", b"Road\0"]))
 write("palm_database", "grown.pdb", b"\x90" + make_folders.database("Grown", b"QMap", [b"x\0"]))
 with tempfile.TemporaryDirectory() as work:
-    cab = open(make_folders.ce_cabinet(work, "maps.cab", "Maps"), "rb").read()
-write("cabinet_header", "gcab.cab", b"\0" + cab)
-write("cabinet_header", "cut.cab", b"\x80" + cab)
+    stored = open(make_folders.ce_cabinet(work, "maps.cab", "Maps"), "rb").read()
+    packed = open(make_folders.ce_cabinet(work, "mips.cab", "Maps", make_folders.MIPS,
+                                          compress=True), "rb").read()
+write("cabinet_header", "stored.cab", stored)
+write("cabinet_header", "mszip.cab", packed)
 # A set's middle cabinet with a reserved area, as a signed one has.
-write("cabinet_header", "set.cab", b"\x10" + b"MSCF" + struct.pack("<IIIII", 0, 90, 0, 0, 0) +
+write("cabinet_header", "set.cab", b"MSCF" + struct.pack("<IIIII", 0, 90, 0, 0, 0) +
       bytes([3, 1]) + struct.pack("<HHHHH", 1, 1, 7, 0x1234, 1) + struct.pack("<HBB", 4, 0, 0) +
       b"sign" + b"a.cab\0Disk 1\0c.cab\0Disk 3\0")
+# The first byte: below 128 one cabinet, else where the input splits in two.
+write("cabinet_library", "stored.cab", b"\0" + stored)
+write("cabinet_library", "mszip.cab", b"\0" + packed)
+write("cabinet_library", "pair.cab", b"\xc0" + stored + packed)
+write("ce_setup_file", "strongarm.000",
+      make_folders.ce_setup(make_folders.STRONGARM, (3, 0), (0, 0), "Maps", "Quillmere",
+                            [(1, "Maps.exe"), (2, "Maps.dll")]))
+write("ce_setup_file", "mips.000",
+      make_folders.ce_setup(make_folders.MIPS, (4, 0), (5, 2), "Maps", "", []))
 write("ce_description", "sample.ini", make_folders.ce_description("Maps", "Street Maps", "a.cab, b.cab"))
 write("ce_description", "two-sections.ini",
       b"\xef\xbb\xbf[CEAppManager]\nComponent = \"Maps\"\n;c\n[Maps] x\nDescription=a\n[Routes]\n"

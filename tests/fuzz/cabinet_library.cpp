@@ -1,0 +1,47 @@
+// Our use of the cabinet library: its file and memory callbacks fed a
+// hostile cabinet, or a set of two, in memory. The first byte splits the
+// input into two cabinets; the tables are read first, as the check does,
+// and the library reads what they call sound.
+#include <map>
+
+#include "check/CabinetLibrary.h"
+#include "tests/fuzz/FuzzSystem.h"
+
+namespace {
+
+class Memory final : public check::CabinetOpener {
+public:
+    std::map<std::string, std::string> files;
+    std::unique_ptr<check::RandomBytes> OpenRandom(const std::string& path) override {
+        auto it = files.find(path);
+        if (it == files.end()) return nullptr;
+        return std::make_unique<check::MemoryBytes>(it->second);
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    const std::string input(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::size_t split = data[0] < 128 ? input.size() : input.size() * (data[0] - 128) / 128;
+    Memory memory;
+    memory.files["one.cab"] = input.substr(0, split);
+    if (split < input.size()) memory.files["two.cab"] = input.substr(split);
+
+    std::vector<check::CabinetLayout> layouts;
+    check::CabinetSet set;
+    for (const auto& file : memory.files) {
+        check::MemoryBytes bytes(file.second);
+        layouts.push_back(check::ReadCabinetLayout(bytes));
+        if (!layouts.back().sound) return 0;
+        set.paths.push_back(file.first);
+    }
+    for (const check::CabinetLayout& layout : layouts) set.layouts.push_back(&layout);
+    const check::CabinetContents contents = check::ReadCabinetSet(set, memory);
+    FUZZ_CHECK(contents.whole == contents.problem.empty());
+    FUZZ_CHECK(contents.cabinet < set.paths.size());
+    FUZZ_CHECK(contents.setupBytes.size() <= check::kSetupFileLimit);
+    if (contents.hasSetupFile) FUZZ_CHECK(check::IsSetupFileName(contents.setupName));
+    return 0;
+}
