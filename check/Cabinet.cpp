@@ -1,5 +1,7 @@
 #include "check/Cabinet.h"
 
+#include "check/Text.h"
+
 namespace check {
 
 namespace {
@@ -32,9 +34,13 @@ bool ReadName(const std::string& bytes, std::size_t& at, std::string& name) {
     return true;
 }
 
+// A name from inside the cabinet, for the report: UTF-8 kept, other bytes
+// and control characters as \xNN.
 std::string Quoted(const std::string& name) {
     std::string out;
-    for (char c : name) out += static_cast<unsigned char>(c) < 0x20 ? '?' : c;
+    for (char c : EscapeInvalidUtf8(name))
+        out += static_cast<unsigned char>(c) < 0x20 ? EscapedByte(static_cast<unsigned char>(c))
+                                                    : std::string(1, c);
     return "\"" + out + "\"";
 }
 
@@ -153,14 +159,16 @@ private:
                 const std::string which = "data block " + Number(b + 1) + " of " +
                                           Number(folder.blocks) + " of folder " + Number(f + 1);
                 std::string bytes;
-                if (!bytes_.ReadAt(at, header, bytes) || bytes.size() < header)
-                    return Fail("ends inside " + which + ": it was cut short");
+                const std::string cut = "ends inside " + which +
+                                        ": it was cut short, or its folder table names more "
+                                        "blocks than it holds";
+                if (!bytes_.ReadAt(at, header, bytes) || bytes.size() < header) return Fail(cut);
                 const uint32_t packed = Little(bytes, 4, 2), unpacked = Little(bytes, 6, 2);
                 if (packed > kMostPacked || unpacked > kMostUnpacked)
                     return Fail("its " + which + " states " + Number(packed) + " bytes that unpack to " +
                                 Number(unpacked) + ", more than a block holds");
                 at += header + packed;
-                if (at > size_) return Fail("ends inside " + which + ": it was cut short");
+                if (at > size_) return Fail(cut);
                 folder.blockEnds.push_back(at);
                 folder.uncompressed += unpacked;
             }

@@ -38,9 +38,9 @@ for target in "${targets[@]}"; do
                    max_len=2048 ;;
     version_block) sources=(about/VersionInfo.cpp); max_len=4096 ;;
     palm_database) sources=(check/PalmDatabase.cpp); max_len=8192 ;;
-    cabinet_header) sources=(check/Cabinet.cpp); max_len=4096 ;;
-    ce_setup_file) sources=(check/CeSetupFile.cpp); max_len=4096 ;;
-    cabinet_library) sources=(check/Cabinet.cpp check/CabinetLibrary_mspack.cpp)
+    cabinet_header) sources=(check/Cabinet.cpp check/Text.cpp); max_len=4096 ;;
+    ce_setup_file) sources=(check/CeSetupFile.cpp check/Text.cpp); max_len=4096 ;;
+    cabinet_library) sources=(check/Cabinet.cpp check/Text.cpp check/CabinetLibrary_mspack.cpp)
                      libraries=(-lmspack); max_len=8192 ;;
     ce_description) sources=(check/IniFile.cpp platform/Names.cpp); max_len=4096 ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;

@@ -11,7 +11,7 @@ if(WIN32)
     # In code page 1252 and, with a Japanese locale, in 932; each keeps its
     # reports for the comparison with the native build's.
     set(reports ${CMAKE_BINARY_DIR}/tests/check-reports)
-    foreach(run IN ITEMS "1252;C.UTF-8;Sample CD;Mistakes" "932;ja_JP.UTF-8;Japanese CD")
+    foreach(run IN ITEMS "1252;C.UTF-8;Sample CD;Mistakes;Damaged" "932;ja_JP.UTF-8;Japanese CD")
       list(POP_FRONT run codepage locale)
       set(test e2e.setup-check-${codepage})
       add_wine_test(NAME ${test} TIMEOUT 150
@@ -39,4 +39,8 @@ else()
     SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_dependencies(check_tests setup_folders)
   gtest_discover_tests(check_tests DISCOVERY_TIMEOUT 60)
+  # Damaged cabinets and Palm databases against independent readers.
+  add_test(NAME check.parity COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/parity.py
+    $<TARGET_FILE:setup-check> ${SETUP_FOLDERS}/Damaged)
+  set_tests_properties(check.parity PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()

@@ -42,6 +42,7 @@ const struct {
       "palm-name-space", "palm-orphan-database", "alias-match", "folder-match",
       "cab-no-setup-file", "cab-setup-damaged", "cab-same-target", "cab-names-differ",
       "palm-not-listed"}},
+    {1252, "Damaged", 1, {"cab-damaged", "palm-invalid"}},
     {932, "Japanese CD", 1, {"cab-missing"}},
 };
 

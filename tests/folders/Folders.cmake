@@ -7,6 +7,6 @@ set(SETUP_FOLDERS ${CMAKE_BINARY_DIR}/folders)
 add_custom_command(OUTPUT ${SETUP_FOLDERS}/.written
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/make_folders.py ${SETUP_FOLDERS}
   COMMAND ${CMAKE_COMMAND} -E touch ${SETUP_FOLDERS}/.written
-  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/make_folders.py
+  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/make_folders.py ${CMAKE_CURRENT_LIST_DIR}/damaged.py
   COMMENT "Writing the sample setup folders")
 add_custom_target(setup_folders ALL DEPENDS ${SETUP_FOLDERS}/.written)

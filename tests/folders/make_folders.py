@@ -7,6 +7,8 @@ use, with real cabinets (made by gcab) and real Palm databases:
                 databases of theirs; a read-me and a decoy (notes.prcx)
   Mistakes/     one of each mistake the folder check knows, in code page 1252
   Japanese CD/  names and descriptions in code page 932, one mistake
+  Damaged/      some 500 cabinets and Palm databases, each damaged in its own
+                way (damaged.py), with cases.txt saying how
 
 Usage: make_folders.py OUTPUT_DIR. Names are UTF-8 on disk, as Wine and Linux
 tools write them; texts inside the files are in the folder's code page.
@@ -210,6 +212,8 @@ def main():
     sample_cd(out)
     mistakes(out)
     japanese_cd(out)
+    import damaged  # it builds on this module's writers
+    damaged.write_folder(fresh(os.path.join(out, "Damaged")))
 
 
 if __name__ == "__main__":

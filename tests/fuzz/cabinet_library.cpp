@@ -5,6 +5,7 @@
 #include <map>
 
 #include "check/CabinetLibrary.h"
+#include "check/Text.h"
 #include "tests/fuzz/FuzzSystem.h"
 
 namespace {
@@ -39,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     for (const check::CabinetLayout& layout : layouts) set.layouts.push_back(&layout);
     const check::CabinetContents contents = check::ReadCabinetSet(set, memory);
-    FUZZ_CHECK(contents.whole == contents.problem.empty());
+    FUZZ_CHECK(contents.whole == contents.problem.empty() && check::IsValidUtf8(contents.problem));
     FUZZ_CHECK(contents.cabinet < set.paths.size());
     FUZZ_CHECK(contents.setupBytes.size() <= check::kSetupFileLimit);
     if (contents.hasSetupFile) FUZZ_CHECK(check::IsSetupFileName(contents.setupName));
