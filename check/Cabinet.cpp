@@ -46,7 +46,8 @@ std::string Quoted(const std::string& name) {
 
 class Reader {
 public:
-    Reader(RandomBytes& bytes, CabinetLayout& cab) : bytes_(bytes), cab_(cab), size_(bytes.Size()) {}
+    Reader(RandomBytes& bytes, CabinetLayout& cab)
+        : bytes_(bytes), cab_(cab), size_(bytes.Size()) {}
 
     bool Read() {
         std::string head;
@@ -165,8 +166,9 @@ private:
                 if (!bytes_.ReadAt(at, header, bytes) || bytes.size() < header) return Fail(cut);
                 const uint32_t packed = Little(bytes, 4, 2), unpacked = Little(bytes, 6, 2);
                 if (packed > kMostPacked || unpacked > kMostUnpacked)
-                    return Fail("its " + which + " states " + Number(packed) + " bytes that unpack to " +
-                                Number(unpacked) + ", more than a block holds");
+                    return Fail("its " + which + " states " + Number(packed) +
+                                " bytes that unpack to " + Number(unpacked) +
+                                ", more than a block holds");
                 at += header + packed;
                 if (at > size_) return Fail(cut);
                 folder.blockEnds.push_back(at);

@@ -145,8 +145,8 @@ bool Neighbour(Folder& folder, const Member& member, bool next, const std::strin
     found = Resolve(folder, beside + Utf8(folder, name));
     if (!found.found)
         folder.findings.Error("cab-damaged", display, 0,
-                              std::string("continues ") + (next ? "into the next" : "from the previous") +
-                                  " cabinet " + Quoted(folder, name) + ", which is not beside it" +
+                              std::string("continues ") +
+                                  (next ? "into the next" : "from the previous") + " cabinet " + Quoted(folder, name) + ", which is not beside it" +
                                   damaged);
     return found.found;
 }
@@ -207,7 +207,8 @@ CabinetDevices CheckCabinet(Folder& folder, const Resolved& cab, const std::stri
                        "its path at the end user's would be " + std::to_string(length) +
                            " characters, reaching Windows' limit of 260: the CE Application "
                            "Manager cannot open it there");
-    const std::string damaged = " (listed by " + listedBy + "): the application cannot be installed";
+    const std::string damaged =
+        " (listed by " + listedBy + "): the application cannot be installed";
     std::vector<Member> members;
     if (!GatherSet(folder, cab, damaged, listedBy, members)) return devices;
     CabinetSet set;

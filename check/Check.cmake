@@ -5,7 +5,8 @@
 set(CHECK_DIR ${CMAKE_SOURCE_DIR}/check)
 # Every file of check/ but the entry point and the two machines' sides.
 file(GLOB CHECK_SOURCES CONFIGURE_DEPENDS ${CHECK_DIR}/*.cpp)
-list(FILTER CHECK_SOURCES EXCLUDE REGEX "/(Main|Host_win32|Host_posix|CabinetLibrary_[a-z]+)\\.cpp$")
+list(FILTER CHECK_SOURCES EXCLUDE REGEX
+  "/(Main|Host_win32|Host_posix|CabinetLibrary_[a-z]+)\\.cpp$")
 
 if(WIN32)
   add_executable(setup-check ${CHECK_DIR}/Main.cpp ${CHECK_SOURCES} ${CHECK_DIR}/Host_win32.cpp

@@ -88,7 +88,8 @@ inline std::string Cab(uint16_t flags, const std::string& after, uint32_t stated
     for (std::size_t at = 0; at < data.size() || count == 0; at += 32768, ++count) {
         const std::string part = data.substr(at, 32768);
         blocks += Little(0, 4) + Little(static_cast<uint32_t>(part.size()), 2) +
-                  Little(static_cast<uint32_t>(part.size()), 2) + std::string(perBlock, '\0') + part;
+                  Little(static_cast<uint32_t>(part.size()), 2) + std::string(perBlock, '\0') +
+                  part;
     }
     const std::size_t folderReserve = reserve ? static_cast<unsigned char>(after[2]) : 0;
     const uint32_t filesAt = static_cast<uint32_t>(36 + after.size() + 8 + folderReserve);
@@ -96,8 +97,8 @@ inline std::string Cab(uint16_t flags, const std::string& after, uint32_t stated
     const uint32_t size = stated ? stated : static_cast<uint32_t>(dataAt + blocks.size());
     return "MSCF" + Little(0, 4) + Little(size, 4) + Little(0, 4) + Little(filesAt, 4) +
            Little(0, 4) + "\x03\x01" + Little(1, 2) +
-           Little(static_cast<uint32_t>(files.size()), 2) + Little(flags, 2) + Little(0, 4) + after +
-           Little(dataAt, 4) + Little(count, 2) + Little(0, 2) + std::string(folderReserve, '\0') +
+           Little(static_cast<uint32_t>(files.size()), 2) + Little(flags, 2) + Little(0, 4) +
+           after + Little(dataAt, 4) + Little(count, 2) + Little(0, 2) + std::string(folderReserve, '\0') +
            table + blocks;
 }
 

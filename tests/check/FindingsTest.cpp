@@ -290,7 +290,8 @@ TEST(SetupCheck, EachFindingHasAFolderThatShowsItAndANearMissThatDoesNot) {
           {"mips.cab", Cab(0, "", 0, For(4000, {1}, "Old Maps"))}},
          {"W cab-names-differ Maps.ini:6"}, {}},
         // Palm databases
-        {"an app-info block inside the header", {{"QM_Info.pdb", Patched(Pdb("Info"), 0x34, Big(40, 4))}},
+        {"an app-info block inside the header",
+         {{"QM_Info.pdb", Patched(Pdb("Info"), 0x34, Big(40, 4))}},
          {"E palm-invalid QM_Info.pdb:0"},
          {{"QM_Info.pdb", Patched(Pdb("Info"), 0x34, Big(86, 4))}}},
         {"a database setup.exe does not take", {{"Notes.pdb", Pdb("Notes")}},

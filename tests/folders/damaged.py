@@ -76,7 +76,8 @@ def cabinet_variants(bases):
             for new in {0, 1, 36, value + 1, value - 1, value * 2 + 1, 0xFFFF, 0x7FFFFFFF}:
                 if new != value and 0 <= new < (1 << (8 * struct.calcsize(fmt))):
                     yield base_name, kind, put(cab, at, fmt, new)
-        data = [at for start, end in blocks for at in range(start + 8, end, max(1, (end - start) // 5))]
+        data = [at for start, end in blocks
+                for at in range(start + 8, end, max(1, (end - start) // 5))]
         for at in data:
             out = bytearray(cab)
             out[at] ^= 0x20
