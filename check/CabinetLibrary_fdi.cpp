@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <fdi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +38,7 @@ struct Context {
     std::string current;  // the file being unpacked
     bool inFile = false;
     std::size_t copied = 0;  // files of the cabinet begun so far
+    std::size_t furthest = 0;  // the last cabinet of the set the reader opened
 
     INT_PTR Handle(std::unique_ptr<File> file) {
         files.push_back(std::move(file));
@@ -73,6 +75,7 @@ FNOPEN(Open) {
     file->cabinet = index;
     file->bytes = context->opener.OpenRandom(context->set.paths[index]);
     if (!file->bytes) return -1;
+    context->furthest = std::max<std::size_t>(context->furthest, index);
     return context->Handle(std::move(file));
 }
 
@@ -174,18 +177,20 @@ std::string CabinetLibraryName() { return "the system's cabinet reader (cabinet.
 
 CabinetContents ReadCabinetSet(const CabinetSet& set, CabinetOpener& opener) {
     CabinetContents out;
-    Context context{opener, set, out, {}, 0, 0, {}, false, 0};
+    Context context{opener, set, out, {}, 0, 0, {}, false, 0, 0};
     Reader reader;
     if (!reader.hfdi) {
         out.problem = "cannot be read: the system's cabinet reader did not start";
         return out;
     }
-    // Each cabinet in turn: a file that goes on into the next one is read to
-    // its end there, and is passed over as a part where the next one starts.
-    for (std::size_t i = 0; i < set.paths.size(); ++i) {
+    // From the first cabinet on: where a folder goes on into the next one,
+    // the reader follows it there and reads on to that cabinet's end, so the
+    // next call starts after the furthest cabinet it reached.
+    for (std::size_t i = 0; i < set.paths.size(); i = context.furthest + 1) {
         std::string path = Token(&context, i);
         char name[] = "cabinet";
         context.copied = 0;
+        context.furthest = i;
         if (FDICopy(reader.hfdi, name, &path[0], 0, Notify, nullptr, &context)) continue;
         const int error = reader.erf.erfOper;
         out.cabinet = context.lastCabinet;

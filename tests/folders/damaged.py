@@ -118,6 +118,24 @@ def named(file, n):
     return (b"V%05d" % n).ljust(32, b"\0") + file[32:] if len(file) >= 32 else file
 
 
+def set_variants(first, second):
+    """A set of two cabinets, whole and with damage in the second: each
+    yields the kind and the two cabinets' bytes."""
+    with tempfile.TemporaryDirectory() as work:
+        setup = make_folders.ce_setup(make_folders.STRONGARM, (3, 0), (0, 0), "App", "Vendor",
+                                      [(1, "App.exe")])
+        paths = make_folders.cabinet_set(work, [first, second], [
+            ("APP.000", setup), ("APP.001", bytes(range(256)) * 40), ("APP.002", b"x" * 5000)])
+        one, two = (open(p, "rb").read() for p in paths)
+    yield "set whole", one, two
+    for at in range(100, len(two), len(two) // 6):
+        damaged = bytearray(two)
+        damaged[at] ^= 0x20
+        yield "set, second cabinet's bytes", one, bytes(damaged)
+    yield "set, second cabinet cut short", one, two[:len(two) // 2]
+    yield "set, second cabinet missing", one, None
+
+
 def write_folder(path):
     """The folder and its cases.txt: file, format, base, kind per line."""
     cases = []
@@ -128,6 +146,19 @@ def write_folder(path):
         with open(os.path.join(path, "c%04d.ini" % i), "wb") as f:
             f.write(make_folders.ce_description("C%d" % i, "C%d" % i, name))
         cases.append((name, "cabinet", base, kind))
+    # The cabinets of a set name each other, so each set is made under its
+    # own names.
+    count = sum(1 for _ in set_variants("a.cab", "b.cab"))
+    for i in range(count):
+        names = ("s%04d.cab" % i, "s%04d-2.cab" % i)
+        kind, one, two = list(set_variants(*names))[i]
+        for name, data in zip(names, (one, two)):
+            if data is not None:
+                with open(os.path.join(path, name), "wb") as f:
+                    f.write(data)
+        with open(os.path.join(path, "s%04d.ini" % i), "wb") as f:
+            f.write(make_folders.ce_description("S%d" % i, "S%d" % i, names[0]))
+        cases.append((names[0], "cabinet", "set", kind))
     for i, (base, kind, file) in enumerate(palm_variants()):
         name = "QM_p%04d.pdb" % i
         with open(os.path.join(path, name), "wb") as f:

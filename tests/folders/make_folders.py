@@ -74,6 +74,82 @@ def cabinet(folder, cab_name, members, compress=False):
         return target
 
 
+def checksum(data, seed=0):
+    """A cabinet data block's checksum: the XOR of its 32-bit words, the
+    last bytes taken as one word most significant first."""
+    whole = len(data) // 4 * 4
+    value = seed
+    for (word,) in struct.iter_unpack("<I", data[:whole]):
+        value ^= word
+    tail = 0
+    for byte in data[whole:]:
+        tail = (tail << 8) | byte
+    return value ^ tail
+
+
+def cabinet_set(folder, names, members, block=4096):
+    """A set of stored cabinets, one per name, that gcab cannot make: the
+    members' bytes in one folder of blocks of a few kilobytes, dealt out to
+    the cabinets in turn so that files run on from one cabinet into the next.
+    As the format has it, the block at each seam is split: its first part,
+    which unpacks to nothing by itself, ends one cabinet, and the rest starts
+    the next. Returns the cabinets' paths."""
+    data = b"".join(m[1] for m in members)
+    starts, at = [], 0
+    for _, bytes_ in members:
+        starts.append(at)
+        at += len(bytes_)
+    blocks = [data[i:i + block] for i in range(0, len(data), block)]
+    per = len(blocks) // len(names)
+    # Each cabinet's pieces: (bytes, what they unpack to), and its span.
+    pieces, spans, carry = [], [], None
+    for k in range(len(names)):
+        own = blocks[k * per:(k + 1) * per] if k + 1 < len(names) else blocks[k * per:]
+        mine = [carry] if carry else []
+        mine += [(b, len(b)) for b in own[:-1]] if k + 1 < len(names) else [(b, len(b)) for b in own]
+        if k + 1 < len(names):
+            seam = own[-1]
+            mine.append((seam[:len(seam) // 2], 0))
+            carry = (seam[len(seam) // 2:], len(seam))
+        pieces.append(mine)
+        first = spans[-1][1] if spans else 0
+        spans.append((first, first + sum(len(p) for p, _ in mine)))
+    paths = []
+    for k, name in enumerate(names):
+        first, last = spans[k]
+        prev, nxt = k > 0, k + 1 < len(names)
+        entries, count = b"", 0
+        for (member, bytes_), start in zip(members, starts):
+            end = start + len(bytes_)
+            if not (start < last and end > first):
+                continue
+            before, after = start < first, end > last
+            index = 0xFFFF if before and after else 0xFFFD if before else 0xFFFE if after else 0
+            entries += struct.pack("<IIHHHH", len(bytes_), start, index, 0x3C21, 0, 0x20)
+            entries += member.encode() + b"\0"
+            count += 1
+        names_part = b""
+        if prev:
+            names_part += names[k - 1].encode() + b"\0Disk %d\0" % k
+        if nxt:
+            names_part += names[k + 1].encode() + b"\0Disk %d\0" % (k + 2)
+        files_at = 36 + len(names_part) + 8
+        data_at = files_at + len(entries)
+        body = b""
+        for piece, unpacked in pieces[k]:
+            sizes = struct.pack("<HH", len(piece), unpacked)
+            body += struct.pack("<I", checksum(sizes, checksum(piece))) + sizes + piece
+        flags = (1 if prev else 0) | (2 if nxt else 0)
+        header = struct.pack("<4sIIIIIBBHHHHH", b"MSCF", 0, data_at + len(body), 0, files_at, 0,
+                             3, 1, 1, count, flags, 0x5151, k)
+        path = os.path.join(folder, name)
+        with open(path, "wb") as f:
+            f.write(header + names_part + struct.pack("<IHH", data_at, len(pieces[k]), 0) +
+                    entries + body)
+        paths.append(path)
+    return paths
+
+
 def ce_description(component, description, cabs, code_page="cp1252"):
     text = ("[CEAppManager]\r\nVersion = 1.0\r\nComponent = %s\r\n\r\n[%s]\r\n"
             "Description = %s\r\nCabFiles = %s\r\n" % (component, component, description, cabs))
