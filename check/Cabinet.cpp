@@ -1,5 +1,9 @@
 #include "check/Cabinet.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "check/Bytes.h"
 #include "check/Text.h"
 
 namespace check {
@@ -14,13 +18,6 @@ constexpr std::size_t kBlockBytes = 8;
 constexpr uint32_t kMostPacked = 32768 + 6144;  // a block's data, packed
 constexpr uint32_t kMostUnpacked = 32768;
 constexpr uint16_t kFromPrevious = 0xFFFD, kIntoNext = 0xFFFE, kBoth = 0xFFFF;
-
-uint32_t Little(const std::string& bytes, std::size_t at, std::size_t count) {
-    uint32_t value = 0;
-    for (std::size_t i = count; i-- > 0;)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
 
 std::string Number(uint64_t n) { return std::to_string(n); }
 
@@ -261,6 +258,31 @@ std::string DescribeUnpackFailure(const std::string& what, const std::string& fi
     const std::string block = layout.BlockAt(lastRead);
     return "cannot be read whole: the data of " + Quoted(file) + " inside it is damaged" +
            (block.empty() ? "" : " in " + block) + ": " + what;
+}
+
+long CabinetStream::Read(void* buffer, std::size_t count) {
+    std::string got;
+    if (!bytes || !bytes->ReadAt(at, count, got)) return -1;
+    std::memcpy(buffer, got.data(), got.size());
+    at += got.size();
+    return static_cast<long>(got.size());
+}
+
+long CabinetStream::Write(const void* buffer, std::size_t count) {
+    if (bytes) return -1;
+    if (capture && capture->size() < kSetupFileLimit)
+        capture->append(static_cast<const char*>(buffer),
+                        std::min(count, kSetupFileLimit - capture->size()));
+    return static_cast<long>(count);
+}
+
+bool CabinetStream::Seek(int64_t offset, int origin) {
+    if (!bytes) return false;
+    const int64_t size = static_cast<int64_t>(bytes->Size());
+    const int64_t base = origin == 0 ? 0 : origin == 1 ? static_cast<int64_t>(at) : size;
+    if (offset > size || offset < -size || base + offset < 0 || base + offset > size) return false;
+    at = static_cast<uint64_t>(base + offset);
+    return true;
 }
 
 bool IsSetupFileName(const std::string& name) {

@@ -38,6 +38,21 @@ struct CabinetContents {
 
 constexpr std::size_t kSetupFileLimit = 16u << 20;
 
+// A handle of either library's file callbacks: a cabinet of the set read at
+// a position, or a file written nowhere but for the CE setup file, kept.
+struct CabinetStream {
+    std::unique_ptr<RandomBytes> bytes;  // null: a file written
+    std::size_t cabinet = 0;  // for a cabinet: its place in the set
+    uint64_t at = 0;
+    std::string* capture = nullptr;
+    // The bytes read into buffer, or -1.
+    long Read(void* buffer, std::size_t count);
+    // The bytes taken, or -1 for a cabinet.
+    long Write(const void* buffer, std::size_t count);
+    // origin: 0 the start, 1 here, 2 the end; false outside the file.
+    bool Seek(int64_t offset, int origin);
+};
+
 // The library's name, for the report.
 std::string CabinetLibraryName();
 

@@ -20,12 +20,8 @@ namespace {
 
 struct Context;
 
-struct File {
-    Context* context;
-    std::unique_ptr<RandomBytes> bytes;  // null: a file written
-    std::size_t cabinet = 0;
-    uint64_t at = 0;
-    std::string* capture = nullptr;
+struct File : CabinetStream {
+    Context* context = nullptr;
 };
 
 struct Context {
@@ -81,40 +77,26 @@ FNOPEN(Open) {
 
 FNREAD(Read) {
     File* file = Of(hf);
-    std::string got;
-    if (!file->bytes || !file->bytes->ReadAt(file->at, cb, got)) return static_cast<UINT>(-1);
-    std::memcpy(pv, got.data(), got.size());
-    file->at += got.size();
-    file->context->lastCabinet = file->cabinet;
-    file->context->lastRead = file->at;
-    return static_cast<UINT>(got.size());
+    const long got = file->Read(pv, cb);
+    if (got >= 0) {
+        file->context->lastCabinet = file->cabinet;
+        file->context->lastRead = file->at;
+    }
+    return static_cast<UINT>(got);
 }
 
-FNWRITE(Write) {
-    File* file = Of(hf);
-    if (file->bytes) return static_cast<UINT>(-1);
-    if (file->capture && file->capture->size() < kSetupFileLimit)
-        file->capture->append(static_cast<const char*>(pv),
-                              std::min<std::size_t>(cb, kSetupFileLimit - file->capture->size()));
-    return cb;
-}
+FNWRITE(Write) { return static_cast<UINT>(Of(hf)->Write(pv, cb)); }
 
 FNCLOSE(Close) {
     (void)hf;  // the context owns every handle until the read ends
     return 0;
 }
 
+static_assert(SEEK_SET == 0 && SEEK_CUR == 1 && SEEK_END == 2,
+              "the reader's origins are the stream's");
 FNSEEK(Seek) {
     File* file = Of(hf);
-    if (!file->bytes) return -1;
-    const int64_t size = static_cast<int64_t>(file->bytes->Size());
-    const int64_t base = seektype == SEEK_SET ? 0
-                         : seektype == SEEK_CUR ? static_cast<int64_t>(file->at)
-                                                : size;
-    const int64_t to = base + dist;
-    if (to < 0 || to > size) return -1;
-    file->at = static_cast<uint64_t>(to);
-    return static_cast<LONG>(to);
+    return file->Seek(dist, seektype) ? static_cast<LONG>(file->at) : -1;
 }
 
 FNFDINOTIFY(Notify) {

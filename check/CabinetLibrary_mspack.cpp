@@ -24,12 +24,8 @@ struct Context {
     uint64_t lastRead = 0;
 };
 
-struct File {
-    Context* context;
-    std::unique_ptr<RandomBytes> bytes;  // null: a file written
-    std::size_t cabinet = 0;
-    uint64_t at = 0;
-    std::string* capture = nullptr;
+struct File : CabinetStream {
+    Context* context = nullptr;
 };
 
 struct System {
@@ -62,37 +58,24 @@ void Close(mspack_file* file) { delete Of(file); }
 
 int Read(mspack_file* handle, void* buffer, int bytes) {
     File* file = Of(handle);
-    if (!file->bytes || bytes < 0) return -1;
-    std::string got;
-    if (!file->bytes->ReadAt(file->at, static_cast<std::size_t>(bytes), got)) return -1;
-    std::memcpy(buffer, got.data(), got.size());
-    file->at += got.size();
-    file->context->lastCabinet = file->cabinet;
-    file->context->lastRead = file->at;
-    return static_cast<int>(got.size());
+    const long got = bytes < 0 ? -1 : file->Read(buffer, static_cast<std::size_t>(bytes));
+    if (got >= 0) {
+        file->context->lastCabinet = file->cabinet;
+        file->context->lastRead = file->at;
+    }
+    return static_cast<int>(got);
 }
 
 int Write(mspack_file* handle, void* buffer, int bytes) {
-    File* file = Of(handle);
-    if (file->bytes || bytes < 0) return -1;
-    if (file->capture && file->capture->size() < kSetupFileLimit)
-        file->capture->append(static_cast<const char*>(buffer),
-                              std::min<std::size_t>(static_cast<std::size_t>(bytes),
-                                                    kSetupFileLimit - file->capture->size()));
-    return bytes;
+    return bytes < 0 ? -1
+                     : static_cast<int>(Of(handle)->Write(buffer, static_cast<std::size_t>(bytes)));
 }
 
+static_assert(MSPACK_SYS_SEEK_START == 0 && MSPACK_SYS_SEEK_CUR == 1 &&
+                  MSPACK_SYS_SEEK_END == 2,
+              "the library's origins are the stream's");
 int Seek(mspack_file* handle, off_t offset, int mode) {
-    File* file = Of(handle);
-    if (!file->bytes) return -1;
-    const int64_t size = static_cast<int64_t>(file->bytes->Size());
-    const int64_t base = mode == MSPACK_SYS_SEEK_START ? 0
-                         : mode == MSPACK_SYS_SEEK_CUR ? static_cast<int64_t>(file->at)
-                                                       : size;
-    const int64_t to = base + static_cast<int64_t>(offset);
-    if (to < 0 || to > size) return -1;
-    file->at = static_cast<uint64_t>(to);
-    return 0;
+    return Of(handle)->Seek(static_cast<int64_t>(offset), mode) ? 0 : -1;
 }
 
 off_t Tell(mspack_file* handle) { return static_cast<off_t>(Of(handle)->at); }

@@ -2,6 +2,8 @@
 
 #include <tuple>
 
+#include "check/Bytes.h"
+
 namespace check {
 
 namespace {
@@ -14,13 +16,6 @@ constexpr std::size_t kFileEntryBytes = 12;  // id, folder, flags, name length
 const char* const kSections[] = {"STRINGS", "DIRS", "FILES", "REGHIVES", "REGKEYS", "LINKS"};
 // A most-version this large (or none at all) sets no upper limit.
 constexpr uint32_t kNoUpperMajor = 100;
-
-uint32_t Little(const std::string& bytes, std::size_t at, std::size_t count) {
-    uint32_t value = 0;
-    for (std::size_t i = count; i-- > 0;)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
 
 std::string Number(uint64_t n) { return std::to_string(n); }
 

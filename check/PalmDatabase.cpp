@@ -1,5 +1,7 @@
 #include "check/PalmDatabase.h"
 
+#include "check/Bytes.h"
+
 namespace check {
 
 namespace {
@@ -13,14 +15,6 @@ constexpr std::size_t kCreatorAt = 0x40;
 constexpr std::size_t kRecordsAt = 0x4C;
 constexpr std::size_t kResourceEntryBytes = 10;  // type[4], id[2], offset[4]
 constexpr std::size_t kRecordEntryBytes = 8;     // offset[4], attributes, unique id[3]
-
-// Big-endian, as every number of the format.
-uint32_t Big(const std::string& bytes, std::size_t at, std::size_t count) {
-    uint32_t value = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
 
 }  // namespace
 
