@@ -104,18 +104,14 @@ const IniSection* FindSection(Folder& folder, const IniFile& ini, const std::str
 void CheckCabinet(Folder& folder, const Resolved& cab, const std::string& listedBy, int depth) {
     if (!folder.cabinetsChecked.insert(cab.local).second || depth > kMaxChain) return;
     Findings& findings = folder.findings;
-    const std::size_t length = folder.at.size() + cab.length;
-    if (SetupPathFits(folder) && length >= kMaxPath)
-        findings.Error("path-too-long", cab.display, 0,
-                       "its path at the end user's would be " + std::to_string(length) +
-                           " characters, reaching Windows' limit of 260: the CE Application "
-                           "Manager cannot open it there");
+    CheckFilePath(folder, cab.display, cab.length,
+                  "the CE Application Manager cannot open it there");
     std::string head;
     uint64_t size = 0;
     if (!folder.ReadLocal(cab.local, kCabinetHeadBytes, head, size)) {
-        findings.Error("file-unreadable", cab.display, 0,
-                       "cannot be read here (listed by " + listedBy +
-                           "): the CE Application Manager may not read it either");
+        findings.Add(rules::kFileUnreadable, cab.display, 0,
+                     "cannot be read here (listed by " + listedBy +
+                         "): the CE Application Manager may not read it either");
         return;
     }
     const CabinetHeader header = ReadCabinetHeader(head, size);
@@ -123,24 +119,24 @@ void CheckCabinet(Folder& folder, const Resolved& cab, const std::string& listed
     switch (header.problem) {
     case CabinetProblem::None: break;
     case CabinetProblem::NotCabinet:
-        findings.Error("cab-damaged", cab.display, 0,
-                       "is no cabinet file: it does not start with \"MSCF\"" + damaged);
+        findings.Add(rules::kCabDamaged, cab.display, 0,
+                     "is no cabinet file: it does not start with \"MSCF\"" + damaged);
         return;
     case CabinetProblem::ShortHeader:
-        findings.Error("cab-damaged", cab.display, 0,
-                       "ends inside its cabinet header, after " + std::to_string(size) +
-                           " bytes" + damaged);
+        findings.Add(rules::kCabDamaged, cab.display, 0,
+                     "ends inside its cabinet header, after " + std::to_string(size) +
+                         " bytes" + damaged);
         return;
     case CabinetProblem::ShorterThanStated:
-        findings.Error("cab-damaged", cab.display, 0,
-                       "has " + std::to_string(size) + " bytes where its header says " +
-                           std::to_string(header.statedSize) +
-                           ": it was cut short, as by a copy or download that did not finish" +
-                           damaged);
+        findings.Add(rules::kCabDamaged, cab.display, 0,
+                     "has " + std::to_string(size) + " bytes where its header says " +
+                         std::to_string(header.statedSize) +
+                         ": it was cut short, as by a copy or download that did not finish" +
+                         damaged);
         return;
     case CabinetProblem::BadName:
-        findings.Error("cab-damaged", cab.display, 0,
-                       "names a previous or next cabinet without ending the name" + damaged);
+        findings.Add(rules::kCabDamaged, cab.display, 0,
+                     "names a previous or next cabinet without ending the name" + damaged);
         return;
     }
     // The neighbours of a cabinet set lie beside it.
@@ -154,10 +150,10 @@ void CheckCabinet(Folder& folder, const Resolved& cab, const std::string& listed
         if (n.name.empty()) continue;
         const Resolved neighbour = Resolve(folder, beside + Utf8(folder, n.name));
         if (!neighbour.found)
-            findings.Error("cab-damaged", cab.display, 0,
-                           std::string("continues ") + (n.role[0] == 'p' ? "from" : "into") +
-                               " the " + n.role + " cabinet " + Quoted(folder, n.name) +
-                               ", which is not beside it" + damaged);
+            findings.Add(rules::kCabDamaged, cab.display, 0,
+                         std::string("continues ") + (n.role[0] == 'p' ? "from" : "into") +
+                             " the " + n.role + " cabinet " + Quoted(folder, n.name) +
+                             ", which is not beside it" + damaged);
         else
             CheckCabinet(folder, neighbour, listedBy, depth + 1);
     }
@@ -172,30 +168,30 @@ void CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
     const std::string cannot = ": the CE Application Manager cannot install from this file, so "
                                "its rows install nothing";
     if (rowTexts.size() > 1)
-        findings.Warning("rows-share-file", file, reading.valueLines.size() > 1 ? reading.valueLines[1] : 0,
-                         "gives " + std::to_string(rowTexts.size()) +
-                             " rows: setup.exe hands the file over when any of them is checked, so "
-                             "they are checked and unchecked as one; give each application its "
-                             "own description file");
+        findings.Add(rules::kRowsShareFile, file, reading.valueLines.size() > 1 ? reading.valueLines[1] : 0,
+                     "gives " + std::to_string(rowTexts.size()) +
+                         " rows: setup.exe hands the file over when any of them is checked, so "
+                         "they are checked and unchecked as one; give each application its "
+                         "own description file");
 
     const IniFile ini = ReadIniFile(bytes);
     const IniSection* manager = ini.Find("CEAppManager");
     if (!manager) {
-        findings.Error("ce-ini-invalid", file, 0, "has no [CEAppManager] section" + cannot);
+        findings.Add(rules::kCeIniInvalid, file, 0, "has no [CEAppManager] section" + cannot);
         return;
     }
     const IniKey* component = manager->Find("Component");
     if (!component || component->value.empty()) {
-        findings.Error("ce-ini-invalid", file, manager->line,
-                       "[CEAppManager] has no \"Component = ...\" naming the application's "
-                       "section" + cannot);
+        findings.Add(rules::kCeIniInvalid, file, manager->line,
+                     "[CEAppManager] has no \"Component = ...\" naming the application's "
+                     "section" + cannot);
         return;
     }
     const IniSection* section = FindSection(folder, ini, component->value);
     if (!section) {
-        findings.Error("ce-ini-invalid", file, component->line,
-                       "Component names " + Quoted(folder, component->value) +
-                           ", but the file has no section of that name" + cannot);
+        findings.Add(rules::kCeIniInvalid, file, component->line,
+                     "Component names " + Quoted(folder, component->value) +
+                         ", but the file has no section of that name" + cannot);
         return;
     }
     const std::string sectionName = "[" + Utf8(folder, section->name) + "]";
@@ -206,33 +202,33 @@ void CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
         const std::string where = in ? "[" + Utf8(folder, in->name) + "]" : "no section";
         std::string shown;
         folder.host.Text().ToUtf8(rowTexts[i], shown);
-        findings.Error("ce-row-outside-component", file, line,
-                       "the row \"" + shown + "\" stands in " + where + ", not in " + sectionName +
-                           ", which Component names: the CE Application Manager installs only "
-                           "that application, so this row installs nothing of its own; give each "
-                           "application its own description file");
+        findings.Add(rules::kCeRowOutsideComponent, file, line,
+                     "the row \"" + shown + "\" stands in " + where + ", not in " + sectionName +
+                         ", which Component names: the CE Application Manager installs only "
+                         "that application, so this row installs nothing of its own; give each "
+                         "application its own description file");
     }
     if (!section->Find("Description"))
-        findings.Error("ce-ini-invalid", file, section->line,
-                       sectionName + " has no Description, which the CE Application Manager "
-                                     "requires" + cannot);
+        findings.Add(rules::kCeIniInvalid, file, section->line,
+                     sectionName + " has no Description, which the CE Application Manager "
+                                   "requires" + cannot);
     const IniKey* cabFiles = section->Find("CabFiles");
     const std::vector<std::string> cabs = cabFiles ? SplitCommas(cabFiles->value) : std::vector<std::string>();
     if (cabs.empty()) {
-        findings.Error("ce-ini-invalid", file, section->line,
-                       sectionName + " has no \"CabFiles = ...\" naming the application's "
-                                     "cabinets" + cannot);
+        findings.Add(rules::kCeIniInvalid, file, section->line,
+                     sectionName + " has no \"CabFiles = ...\" naming the application's "
+                                   "cabinets" + cannot);
         return;
     }
     for (const std::string& name : cabs) {
         const Resolved cab = Resolve(folder, Utf8(folder, name));
         if (!cab.found)
-            findings.Error("cab-missing", file, cabFiles->line,
-                           "CabFiles names " + Quoted(folder, name) +
-                               (cab.outside ? ", which lies outside the setup folder, where the "
-                                              "end user has no such file"
-                                            : ", which is no file beside the description file") +
-                               ": the CE Application Manager cannot install the application");
+            findings.Add(rules::kCabMissing, file, cabFiles->line,
+                         "CabFiles names " + Quoted(folder, name) +
+                             (cab.outside ? ", which lies outside the setup folder, where the "
+                                            "end user has no such file"
+                                          : ", which is no file beside the description file") +
+                             ": the CE Application Manager cannot install the application");
         else
             CheckCabinet(folder, cab, file + ", line " + std::to_string(cabFiles->line), 0);
     }

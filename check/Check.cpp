@@ -27,14 +27,14 @@ void CheckRowText(CodePage& text, const std::string& displayName, const Row& row
                   Findings& findings) {
     std::string shown;
     if (!text.ToUtf8(displayName, shown))
-        findings.Warning("row-text-invalid", row.file, row.line,
-                         "the row text has bytes that are not valid in the code page");
+        findings.Add(rules::kRowTextInvalid, row.file, row.line,
+                     "the row text has bytes that are not valid in the code page");
     else if (!text.IsUtf8() && IsValidUtf8(displayName) &&
              std::any_of(displayName.begin(), displayName.end(),
                          [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
-        findings.Warning("row-text-utf8", row.file, row.line,
-                         "the row text looks like UTF-8: in the code page it shows as \"" +
-                             row.text + "\"");
+        findings.Add(rules::kRowTextUtf8, row.file, row.line,
+                     "the row text looks like UTF-8: in the code page it shows as \"" +
+                         row.text + "\"");
 }
 
 // Install's command lines with every row checked, by setup.exe's own code.
@@ -68,10 +68,10 @@ void AddCommandLines(const Request& request, CodePage& text, const ComponentCata
                         FitsCommandLine(line)};
         text.ToUtf8(line, out.line);
         if (!out.fits)
-            findings.Error("command-line-too-long", "", 0,
-                           std::string("the ") + tool.name + "'s command line would be " +
-                               Number(line.size()) + " characters, over the limit of " +
-                               Number(platform::kMaxCommandLine) + ": " + tool.outcome);
+            findings.Add(rules::kCommandLineTooLong, "", 0,
+                         std::string("the ") + tool.name + "'s command line would be " +
+                             Number(line.size()) + " characters, over the limit of " +
+                             Number(platform::kMaxCommandLine) + ": " + tool.outcome);
         report.commandLines.push_back(out);
     }
 }
@@ -146,12 +146,12 @@ Report CheckFolder(Host& host, const Request& request) {
         }
         file.rowTexts.push_back(record.DisplayName);
         if (record.DisplayName.empty())
-            findings.Warning("empty-row", row.file, row.line, "gives a row without text");
+            findings.Add(rules::kEmptyRow, row.file, row.line, "gives a row without text");
         auto first = firstRowOfText.emplace(record.DisplayName, report.rows.size() + 1);
         if (!first.second)
-            findings.Warning("duplicate-row", row.file, row.line,
-                             "gives the row \"" + row.text + "\" a second time (first: row " +
-                                 Number(first.first->second) + ")");
+            findings.Add(rules::kDuplicateRow, row.file, row.line,
+                         "gives the row \"" + row.text + "\" a second time (first: row " +
+                             Number(first.first->second) + ")");
         report.rows.push_back(row);
         placed.Append(ComponentRecord{at + name, record.DisplayName});
     }
@@ -171,8 +171,8 @@ Report CheckFolder(Host& host, const Request& request) {
     CheckPaths(folder, files);
     AddCommandLines(request, text, placed, report, findings);
     if (catalogue.Count() == 0)
-        findings.Error("nothing-to-install", "", 0,
-                       "no component: setup.exe shows an empty list and Install stays disabled");
+        findings.Add(rules::kNothingToInstall, "", 0,
+                     "no component: setup.exe shows an empty list and Install stays disabled");
     CheckListing(folder);
 
     std::stable_partition(report.findings.begin(), report.findings.end(),

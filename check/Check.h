@@ -94,6 +94,8 @@ struct Report {
     std::vector<CommandLine> commandLines;
     std::vector<Finding> findings;  // errors first
     std::vector<std::string> notes;
+    std::size_t ignored = 0;         // findings left out by --ignore
+    std::size_t warningsHidden = 0;  // warnings left out by --severity error
     int Count(Severity severity) const;
 };
 

@@ -14,18 +14,16 @@
 #include "catalogue/Discovery.h"
 #include "check/Check.h"
 #include "check/CodePageSystem.h"
+#include "check/Rules.h"
 
 namespace check {
 
 class Findings {
 public:
     explicit Findings(std::vector<Finding>& out) : out_(out) {}
-    void Error(const char* code, const std::string& file, int line, const std::string& reason) {
-        out_.push_back({Severity::Error, code, file, line, reason});
-    }
-    void Warning(const char* code, const std::string& file, int line, const std::string& reason,
-                 const std::string& pattern = {}) {
-        out_.push_back({Severity::Warning, code, file, line, reason, pattern});
+    void Add(const Rule& rule, const std::string& file, int line, const std::string& reason,
+             const std::string& pattern = {}) {
+        out_.push_back({rule.severity, rule.code, file, line, reason, pattern});
     }
 
 private:
@@ -126,13 +124,14 @@ void CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
                             const std::string& bytes, const std::vector<std::string>& rowTexts);
 void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files);
 void CheckPaths(Folder& folder, const std::vector<ComponentFile>& files);
+// A file of the folder, length bytes of the code page from it: path-too-long
+// where its path at the end user's reaches the limit; outcome says what fails.
+void CheckFilePath(Folder& folder, const std::string& display, std::size_t length,
+                   const char* outcome);
 
 // The pieces of a relative path between its backslashes (or slashes).
 std::vector<std::string> PathParts(const std::string& path);
 
 constexpr std::size_t kMaxPath = 260;  // MAX_PATH, the terminator included
-// Whether setup.exe's own path at the end user's is short enough; when it is
-// not, that is the one path finding.
-bool SetupPathFits(const Folder& folder);
 
 }  // namespace check

@@ -47,35 +47,35 @@ void CheckListing(Folder& folder) {
         for (const ComponentKind& p : kComponentKinds) {
             const std::string pattern = KindPattern(p);
             if (MatchesOnlyByAlias(name, p.prefix, p.suffix)) {
-                findings.Warning("alias-match", file, 0,
-                                 "not installed: only its 8.3 alias matches " + pattern +
-                                     "; setup.exe goes by the long name",
-                                 pattern);
+                findings.Add(rules::kAliasMatch, file, 0,
+                             "not installed: only its 8.3 alias matches " + pattern +
+                                 "; setup.exe goes by the long name",
+                             pattern);
                 continue;
             }
             if (!NameMatchesPattern(name, p.prefix, p.suffix)) continue;
             if (entry.directory) {
-                findings.Warning("folder-match", file, 0,
-                                 "a folder: not installed, setup.exe takes files only", pattern);
+                findings.Add(rules::kFolderMatch, file, 0,
+                             "a folder: not installed, setup.exe takes files only", pattern);
                 continue;
             }
             auto clash = byUpperName.emplace(UpperAscii(name), file);
             if (!clash.second)
-                findings.Warning("case-clash", file, 0,
-                                 "differs from " + clash.first->second +
-                                     " only in case: a CD or a Windows drive keeps one of them");
+                findings.Add(rules::kCaseClash, file, 0,
+                             "differs from " + clash.first->second +
+                                 " only in case: a CD or a Windows drive keeps one of them");
             std::string converted;
             const CodePage::Fit fit = host.Text().FromLocal(name, converted);
             if (fit == CodePage::Fit::CannotShow) {
                 std::string shown;
                 host.Text().ToUtf8(converted, shown);
-                findings.Warning("name-codepage", file, 0,
-                                 "has characters the code page cannot show: setup.exe sees \"" +
-                                     shown + "\", a name the file cannot be opened under");
+                findings.Add(rules::kNameCodepage, file, 0,
+                             "has characters the code page cannot show: setup.exe sees \"" +
+                                 shown + "\", a name the file cannot be opened under");
             } else if (fit == CodePage::Fit::NotValid) {
-                findings.Warning("name-invalid", file, 0,
-                                 "the name's bytes are not valid text here: what Windows will "
-                                 "make of them cannot be told");
+                findings.Add(rules::kNameInvalid, file, 0,
+                             "the name's bytes are not valid text here: what Windows will "
+                             "make of them cannot be told");
             }
         }
     }

@@ -43,36 +43,36 @@ void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
             continue;
         const std::string file = folder.Display(component.name);
         if (component.name.find(' ') != std::string::npos)
-            findings.Warning("palm-name-space", file, 0,
-                             "has a blank in its name: the Palm install tool gets every path in "
-                             "one argument, separated by blanks, and may take this one for two "
-                             "files; use a name without blanks");
+            findings.Add(rules::kPalmNameSpace, file, 0,
+                         "has a blank in its name: the Palm install tool gets every path in "
+                         "one argument, separated by blanks, and may take this one for two "
+                         "files; use a name without blanks");
         std::string head;
         uint64_t size = 0;
         if (!folder.Read(component.name, kPalmHeadBytes, head, size)) {
             // A name the code page cannot hold is a finding of its own.
             std::string local;
             if (folder.names.Local(component.name, local))
-                findings.Error("file-unreadable", file, 0,
-                               "cannot be read as a file here, yet setup.exe lists it and hands "
-                               "it over: the Palm install tool cannot install it");
+                findings.Add(rules::kFileUnreadable, file, 0,
+                             "cannot be read as a file here, yet setup.exe lists it and hands "
+                             "it over: the Palm install tool cannot install it");
             continue;
         }
         const PalmDatabase db = ReadPalmDatabase(head, size);
         if (db.problem == PalmProblem::Empty) {
-            findings.Error("empty-file", file, 0, "is empty: the Palm install tool gets nothing to install");
+            findings.Add(rules::kEmptyFile, file, 0, "is empty: the Palm install tool gets nothing to install");
         } else if (db.problem != PalmProblem::None) {
-            findings.Error("palm-invalid", file, 0,
-                           "is no whole Palm database: it " + DescribePalmProblem(db, size) +
-                               "; the handheld will not take it");
+            findings.Add(rules::kPalmInvalid, file, 0,
+                         "is no whole Palm database: it " + DescribePalmProblem(db, size) +
+                             "; the handheld will not take it");
         } else if (format == FileFormat::PalmResourceDatabase && !db.IsResourceDatabase()) {
-            findings.Error("palm-invalid", file, 0,
-                           "is a record database (its header lacks the resource flag), not an "
-                           "application: a .prc must be a resource database");
+            findings.Add(rules::kPalmInvalid, file, 0,
+                         "is a record database (its header lacks the resource flag), not an "
+                         "application: a .prc must be a resource database");
         } else if (format == FileFormat::PalmRecordDatabase && db.IsResourceDatabase()) {
-            findings.Warning("palm-renamed-application", file, 0,
-                             "is a resource database, as an application is, not a record "
-                             "database: probably an application renamed to .pdb");
+            findings.Add(rules::kPalmRenamedApplication, file, 0,
+                         "is a resource database, as an application is, not a record "
+                         "database: probably an application renamed to .pdb");
         }
         if (HeaderRead(db)) read.push_back({file, format, db});
     }
@@ -83,18 +83,18 @@ void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
         if (r.format == FileFormat::PalmResourceDatabase) creators.insert(r.db.creator);
         auto first = byName.emplace(r.db.name, r.file);
         if (!first.second)
-            findings.Error("palm-duplicate-name", r.file, 0,
-                           "its database name \"" + EscapeInvalidUtf8(r.db.name) +
-                               "\" is also that of " + first.first->second +
-                               ": the handheld keeps one database of a name, and which one "
-                               "depends on the order they are installed in");
+            findings.Add(rules::kPalmDuplicateName, r.file, 0,
+                         "its database name \"" + EscapeInvalidUtf8(r.db.name) +
+                             "\" is also that of " + first.first->second +
+                             ": the handheld keeps one database of a name, and which one "
+                             "depends on the order they are installed in");
     }
     for (const Read& r : read)
         if (r.format == FileFormat::PalmRecordDatabase && creators.count(r.db.creator) == 0)
-            findings.Warning("palm-orphan-database", r.file, 0,
-                             "its creator " + FourCc(r.db.creator) +
-                                 " is that of no application in this folder: on the handheld "
-                                 "it belongs to no application installed with it");
+            findings.Add(rules::kPalmOrphanDatabase, r.file, 0,
+                         "its creator " + FourCc(r.db.creator) +
+                             " is that of no application in this folder: on the handheld "
+                             "it belongs to no application installed with it");
 }
 
 }  // namespace check
