@@ -161,20 +161,22 @@ void CheckCabinet(Folder& folder, const Resolved& cab, const std::string& listed
 
 }  // namespace
 
-void CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
-                            const std::string& bytes, const std::vector<std::string>& rowTexts) {
+void CheckCeDescriptionFile(Folder& folder, const DescriptionFile& description) {
     Findings& findings = folder.findings;
+    const DescriptionReading& reading = description.reading;
+    const std::vector<std::string>& rowTexts = description.component->rowTexts;
     const std::string file = folder.Display(reading.name);
     const std::string cannot = ": the CE Application Manager cannot install from this file, so "
                                "its rows install nothing";
     if (rowTexts.size() > 1)
-        findings.Add(rules::kRowsShareFile, file, reading.valueLines.size() > 1 ? reading.valueLines[1] : 0,
+        findings.Add(rules::kRowsShareFile, file,
+                     reading.valueLines.size() > 1 ? reading.valueLines[1] : 0,
                      "gives " + std::to_string(rowTexts.size()) +
                          " rows: setup.exe hands the file over when any of them is checked, so "
                          "they are checked and unchecked as one; give each application its "
                          "own description file");
 
-    const IniFile ini = ReadIniFile(bytes);
+    const IniFile& ini = description.ini;
     const IniSection* manager = ini.Find("CEAppManager");
     if (!manager) {
         findings.Add(rules::kCeIniInvalid, file, 0, "has no [CEAppManager] section" + cannot);

@@ -13,7 +13,6 @@ namespace check {
 
 namespace {
 
-constexpr std::size_t kPieceBytes = 255;  // what one read of the line reader holds
 constexpr int kCtrlZ = 0x1A;
 
 bool IsWordByte(char c) {
@@ -67,55 +66,12 @@ std::size_t RowsIn(const std::string& narrow) {
 
 }  // namespace
 
-void DescriptionReadings::Opened(const std::string& path, bool opened) {
-    Finish();
-    readings.push_back({});
-    current_ = &readings.back();
-    current_->name = path.substr(folder_.size());
-    current_->opened = opened;
-    line_ = 1;
-    midLine_ = firstValue_ = continuationText_ = continuationCounts_ = false;
-}
-
-void DescriptionReadings::Piece(const char* piece, DescriptionLine kind) {
-    const std::size_t length = std::strlen(piece);
-    const bool endsLine = length > 0 && piece[length - 1] == '\n';
-    if (!midLine_) {
-        firstValue_ = kind == DescriptionLine::Value;
-    } else {
-        if (!(length == 1 && endsLine)) continuationText_ = true;
-        if (kind != DescriptionLine::Other) continuationCounts_ = true;
-    }
-    if (kind == DescriptionLine::Value) current_->valueLines.push_back(line_);
-    if (kind == DescriptionLine::End) {
-        current_->endLine = line_;
-        std::string text(piece, endsLine ? length - 1 : length);
-        const std::size_t start = text.find_first_not_of(" \t\v\f\r");
-        text = start == std::string::npos ? std::string() : text.substr(start);
-        while (!text.empty() && (text.back() == ' ' || text.back() == '\r')) text.pop_back();
-        current_->endText = text.substr(0, 60);
-    }
-    midLine_ = !endsLine && length == kPieceBytes;
-    if (!midLine_) EndLine();
-}
-
-void DescriptionReadings::Finish() {
-    if (current_ && midLine_) EndLine();
-    current_ = nullptr;
-}
-
-void DescriptionReadings::EndLine() {
-    if ((firstValue_ && continuationText_) || continuationCounts_)
-        current_->splits.push_back({line_, firstValue_ && continuationText_});
-    ++line_;
-    midLine_ = firstValue_ = continuationText_ = continuationCounts_ = false;
-}
-
-void CheckDescriptionFile(Folder& folder, const DescriptionReading& reading,
-                          const std::string* bytes) {
+void CheckDescriptionFile(Folder& folder, const DescriptionFile& description) {
     Findings& findings = folder.findings;
+    const DescriptionReading& reading = description.reading;
+    const std::string* bytes = description.read ? &description.bytes : nullptr;
     const std::string file = folder.Display(reading.name);
-    const TextEncoding encoding = bytes ? DetectEncoding(*bytes) : TextEncoding::Ansi;
+    const TextEncoding encoding = description.encoding;
     if (IsUtf16(encoding)) {
         // Its reading byte by byte says nothing the vendor can use; what
         // matters is whether it was meant to give rows.
@@ -156,16 +112,18 @@ void CheckDescriptionFile(Folder& folder, const DescriptionReading& reading,
                              "\" is not listed; save the file without the mark (as ANSI)");
         // The profile reader takes the mark for part of the line, which is then
         // no section header.
-        const IniFile unmarked = ReadIniFile(bytes->substr(3));
-        if (!unmarked.sections.empty() && unmarked.sections[0].line == 1)
+        std::string section;
+        const std::string line =
+            bytes->substr(3, lineEnd == std::string::npos ? lineEnd : lineEnd - 3);
+        if (ReadSectionHeader(line, section))
             findings.Add(rules::kDescriptionEncoding, file, 1,
                          "starts with a UTF-8 byte-order mark, which hides the section [" +
-                             unmarked.sections[0].name +
+                             section +
                              "] on line 1 from the CE Application Manager; save the file "
                              "without the mark (as ANSI)");
     }
     if (reading.valueLines.empty() && reading.endLine == 0 &&
-        ReadIniFile(*bytes).Find("CEAppManager"))
+        description.ini.Find("CEAppManager"))
         findings.Add(rules::kDescriptionNoRows, file, 0,
                      "a CE Application Manager description file without a \"Description = "
                      "...\" line setup.exe reads: it gives no row, so it is never installed");

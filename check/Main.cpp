@@ -136,10 +136,9 @@ int RunCheck(int argc, const char* const* argv, std::string& out, std::string& e
     request.folder = folder;
     if (last != kPathSeparator && last != '/') request.folder += kPathSeparator;
     Report report = CheckFolder(*host, request);
+    const std::string source = codePageGiven ? "given with --codepage" : codePageSource;
     report.notes.insert(report.notes.begin(),
-                        "code page " + std::to_string(codePage) + " (" +
-                            (codePageGiven ? std::string("given with --codepage") : codePageSource) +
-                            ")");
+                        "code page " + std::to_string(codePage) + " (" + source + ")");
     Filter(report, ignore, errorsOnly);
     const std::string shown = host->Text().LocalToUtf8(request.folder);
     if (format == "json")

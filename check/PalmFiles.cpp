@@ -29,7 +29,7 @@ bool HeaderRead(const PalmDatabase& db) {
 
 }  // namespace
 
-void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
+void CheckPalmFiles(Folder& folder) {
     Findings& findings = folder.findings;
     struct Read {
         std::string file;
@@ -37,30 +37,27 @@ void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
         PalmDatabase db;
     };
     std::vector<Read> read;
-    for (const ComponentFile& component : files) {
-        const FileFormat format = component.kind->format;
-        if (format != FileFormat::PalmResourceDatabase && format != FileFormat::PalmRecordDatabase)
-            continue;
-        const std::string file = folder.Display(component.name);
-        if (component.name.find(' ') != std::string::npos)
+    for (const PalmFile& palm : folder.model.palmFiles) {
+        const FileFormat format = palm.component->kind->format;
+        const std::string& file = palm.file;
+        if (palm.component->name.find(' ') != std::string::npos)
             findings.Add(rules::kPalmNameSpace, file, 0,
                          "has a blank in its name: the Palm install tool gets every path in "
                          "one argument, separated by blanks, and may take this one for two "
                          "files; use a name without blanks");
-        std::string head;
-        uint64_t size = 0;
-        if (!folder.Read(component.name, kPalmHeadBytes, head, size)) {
+        if (!palm.read) {
             // A name the code page cannot hold is a finding of its own.
-            std::string local;
-            if (folder.names.Local(component.name, local))
+            if (palm.nameHeld)
                 findings.Add(rules::kFileUnreadable, file, 0,
                              "cannot be read as a file here, yet setup.exe lists it and hands "
                              "it over: the Palm install tool cannot install it");
             continue;
         }
-        const PalmDatabase db = ReadPalmDatabase(head, size);
+        const PalmDatabase& db = palm.db;
+        const uint64_t size = palm.size;
         if (db.problem == PalmProblem::Empty) {
-            findings.Add(rules::kEmptyFile, file, 0, "is empty: the Palm install tool gets nothing to install");
+            findings.Add(rules::kEmptyFile, file, 0,
+                         "is empty: the Palm install tool gets nothing to install");
         } else if (db.problem != PalmProblem::None) {
             findings.Add(rules::kPalmInvalid, file, 0,
                          "is no whole Palm database: it " + DescribePalmProblem(db, size) +

@@ -7,9 +7,9 @@ namespace check {
 
 namespace {
 
-const char kSetupName[] = "setup.exe";
+using platform::kMaxPath;
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+const char kSetupName[] = "setup.exe";
 
 std::string Characters(std::size_t n) { return std::to_string(n) + " characters"; }
 
@@ -25,7 +25,8 @@ bool IsAbsoluteWindowsPath(const std::string& path) {
     if (path.find_first_of("/<>\"|?*") != std::string::npos ||
         path.find(':', 2) != std::string::npos)
         return false;
-    const bool drive = path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+    const bool drive = path.size() >= 3 && platform::IsAsciiLetter(path[0]) && path[1] == ':' &&
+                       path[2] == '\\';
     // \\server\share\...
     const std::size_t share = path.size() > 2 && path.compare(0, 2, "\\\\") == 0
                                   ? path.find('\\', 2)
@@ -58,7 +59,7 @@ void CheckFilePath(Folder& folder, const std::string& display, std::size_t lengt
                                 ": " + outcome);
 }
 
-void CheckPaths(Folder& folder, const std::vector<ComponentFile>& files) {
+void CheckPaths(Folder& folder) {
     const std::string& at = folder.at;
     const std::string limit = "reaching Windows' limit of " + std::to_string(kMaxPath);
     if (at.size() >= kMaxPath) {
@@ -76,7 +77,7 @@ void CheckPaths(Folder& folder, const std::vector<ComponentFile>& files) {
                                 ": setup.exe cannot find its own folder and lists nothing");
         return;
     }
-    for (const ComponentFile& file : files)
+    for (const ComponentFile& file : folder.model.files)
         CheckFilePath(folder, folder.Display(file.name), file.name.size(),
                       "setup.exe and the install tools cannot open it there");
 }

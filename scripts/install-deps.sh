@@ -60,6 +60,7 @@ fi
 # measured with them.
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}"
 # Debian's nodejs comes without npm; other builds of it bring their own.
-command -v npm >/dev/null || DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq npm
+command -v npm >/dev/null ||
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq npm
 make_locale
 install_sarif

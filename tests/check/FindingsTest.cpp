@@ -412,13 +412,16 @@ TEST(SetupCheck, OptionsListFilterAndFormatTheFindings) {
         const int status = check::RunCheck(static_cast<int>(argv.size()), argv.data(), out, err);
         SCOPED_TRACE(row.args.front() + " " + row.args[1 % row.args.size()]);
         EXPECT_EQ(status, row.status) << err;
-        for (const std::string& part : row.has) EXPECT_NE(out.find(part), std::string::npos) << part;
-        for (const std::string& part : row.hasNot) EXPECT_EQ(out.find(part), std::string::npos) << part;
+        for (const std::string& part : row.has)
+            EXPECT_NE(out.find(part), std::string::npos) << part;
+        for (const std::string& part : row.hasNot)
+            EXPECT_EQ(out.find(part), std::string::npos) << part;
         if (row.status == 2) {
             EXPECT_NE(err.find("usage: setup-check"), std::string::npos);
         }
         if (row.args.front() == "--list-rules") {
-            EXPECT_NE(guide.find(out), std::string::npos) << "README.md's tables of codes are not what setup-check --list-rules prints";
+            EXPECT_NE(guide.find(out), std::string::npos)
+                << "README.md's tables of codes are not what setup-check --list-rules prints";
         }
     }
 }
