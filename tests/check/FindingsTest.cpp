@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -379,6 +380,17 @@ TEST(SetupCheck, OptionsListFilterAndFormatTheFindings) {
     std::ifstream readme(std::string(SOURCE_DIR) + "/README.md");
     const std::string guide((std::istreambuf_iterator<char>(readme)),
                             std::istreambuf_iterator<char>());
+    auto run = [](const std::vector<std::string>& args, std::string& out, std::string& err) {
+        std::vector<const char*> argv;
+        for (const std::string& a : args) argv.push_back(a.c_str());
+        return check::RunCheck(static_cast<int>(argv.size()), argv.data(), out, err);
+    };
+    std::string all, unused;
+    ASSERT_EQ(run({mistakes}, all, unused), 1);
+    const std::size_t counts = all.find("Findings: ");
+    const int errors = std::atoi(all.c_str() + counts + 10);
+    const std::string warnings = all.substr(all.find(", ", counts), all.find(" warning(s)", counts) -
+                                                                        all.find(", ", counts));
     const struct {
         std::vector<std::string> args;
         int status;
@@ -391,8 +403,12 @@ TEST(SetupCheck, OptionsListFilterAndFormatTheFindings) {
         {{"--ignore",
           "ce-row-outside-component,cab-missing,ce-ini-invalid,cab-damaged,description-encoding",
           "--ignore", "empty-file,palm-invalid,palm-duplicate-name", mistakes},
-         0, {"Findings: 0 error(s), ", " ignored (--ignore)", "warning line-split"},
+         0,
+         {"Findings: 0 error(s)" + warnings + " warning(s), " + std::to_string(errors) +
+              " ignored (--ignore)\n",
+          "warning line-split"},
          {"error "}},
+        {{"--format", "json", mistakes}, 1, {"\"errors\": " + std::to_string(errors) + ",\n"}, {}},
         {{"--severity", "error", mistakes}, 1,
          {"error cab-missing", " warning(s) not shown (--severity error)"}, {"warning "}},
         {{"--severity", "warning", "--ignore", "alias-match", mistakes}, 1,
@@ -406,10 +422,8 @@ TEST(SetupCheck, OptionsListFilterAndFormatTheFindings) {
         {{"--format", "xml", mistakes}, 2, {}, {}},
     };
     for (const auto& row : rows) {
-        std::vector<const char*> argv;
-        for (const std::string& a : row.args) argv.push_back(a.c_str());
         std::string out, err;
-        const int status = check::RunCheck(static_cast<int>(argv.size()), argv.data(), out, err);
+        const int status = run(row.args, out, err);
         SCOPED_TRACE(row.args.front() + " " + row.args[1 % row.args.size()]);
         EXPECT_EQ(status, row.status) << err;
         for (const std::string& part : row.has)
