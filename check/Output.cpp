@@ -72,12 +72,11 @@ std::string FormatText(const Report& report, const std::string& folder) {
                ":\n    " + Plain(c.line) + "\n";
     }
     const int errors = report.Count(Severity::Error), warnings = report.Count(Severity::Warning);
-    out += "\nFindings: " + std::to_string(errors) + " error(s), " + std::to_string(warnings) +
-           " warning(s)";
+    out += "\nFindings: " + std::to_string(errors) + " error(s), " +
+           (report.warningsHidden > 0
+                ? std::to_string(report.warningsHidden) + " warning(s) not shown (--severity error)"
+                : std::to_string(warnings) + " warning(s)");
     if (report.ignored > 0) out += ", " + std::to_string(report.ignored) + " ignored (--ignore)";
-    if (report.warningsHidden > 0)
-        out += ", " + std::to_string(report.warningsHidden) +
-               " warning(s) not shown (--severity error)";
     out += "\n";
     for (const Finding& f : report.findings) {
         const std::string where = Where(f.file, f.line);
