@@ -67,7 +67,7 @@ enum class Severity { Error, Warning };
 // Every text below is UTF-8.
 struct Finding {
     Severity severity;
-    std::string code;  // stable, for scripts
+    std::string code;  // its rule's (Rules.h): stable, for scripts
     std::string file;  // empty: the folder as a whole
     int line;          // 0: none
     std::string reason;

@@ -70,5 +70,4 @@ void CheckFilePath(Folder& folder, const std::string& display, std::size_t lengt
 // The pieces of a relative path between its backslashes (or slashes).
 std::vector<std::string> PathParts(const std::string& path);
 
-
 }  // namespace check
