@@ -4,14 +4,14 @@
 #include <memory>
 #include <new>
 
+#include "platform/Names.h"
+
 namespace {
 
-constexpr uint32_t kPathBuffer = 260;  // MAX_PATH
+constexpr uint32_t kPathBuffer = platform::kMaxPath;
 constexpr uint32_t kValueBuffer = 256;
 constexpr uint32_t kFixedSignature = 0xFEEF04BD;  // VS_FFI_SIGNATURE
 constexpr uint32_t kFixedInfoSize = 52;  // sizeof(VS_FIXEDFILEINFO)
-
-bool IsBlank(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
 
 // CharNextA: one character on, a double-byte character whole, never past the end.
 std::size_t NextChar(platform::System& system, const std::string& s, std::size_t i) {
@@ -88,12 +88,12 @@ VersionInfoRecord& VersionInfoRecord::operator=(const VersionInfoRecord& other) 
 
 std::string StripBlanks(platform::System& system, const std::string& name) {
     std::size_t begin = 0;
-    while (begin < name.size() && IsBlank(static_cast<unsigned char>(name[begin])))
+    while (begin < name.size() && platform::IsBlank(name[begin]))
         begin = NextChar(system, name, begin);
     std::size_t end = begin;  // one past the last character that is not blank
     for (std::size_t i = begin; i < name.size();) {
         const std::size_t next = NextChar(system, name, i);
-        if (next - i > 1 || !IsBlank(static_cast<unsigned char>(name[i]))) end = next;
+        if (next - i > 1 || !platform::IsBlank(name[i])) end = next;
         i = next;
     }
     return name.substr(begin, end - begin);

@@ -6,27 +6,23 @@
 
 namespace {
 
-constexpr uint32_t kPathBuffer = 260;  // MAX_PATH
-constexpr int kLineBuffer = 256;
-
-// isspace in the "C" locale, on the byte as an unsigned value.
-bool IsBlank(unsigned char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
+constexpr uint32_t kPathBuffer = platform::kMaxPath;
 
 }  // namespace
 
 DescriptionLine ParseDescriptionLine(const char* line, std::string& value) {
     const char* p = line;
-    while (IsBlank(static_cast<unsigned char>(*p))) ++p;
+    while (platform::IsBlank(*p)) ++p;
     static const char kKey[] = "Description";
     const std::size_t keyLength = sizeof kKey - 1;
     if (std::strlen(p) < keyLength || !platform::EqualAsciiNoCase(p, kKey, keyLength))
         return DescriptionLine::Other;
     p += keyLength;
-    while (IsBlank(static_cast<unsigned char>(*p))) ++p;
+    while (platform::IsBlank(*p)) ++p;
     // The key without "=" ends the file.
     if (*p != '=') return DescriptionLine::End;
     ++p;
-    while (IsBlank(static_cast<unsigned char>(*p))) ++p;
+    while (platform::IsBlank(*p)) ++p;
     const char* end = std::strchr(p, '\n');
     value.assign(p, end ? static_cast<std::size_t>(end - p) : std::strlen(p));
     return DescriptionLine::Value;

@@ -37,6 +37,9 @@ public:
     virtual void Piece(const char* piece, DescriptionLine kind) = 0;
 };
 
+// The line reader's buffer: a line is read in pieces of at most 255 bytes.
+constexpr int kLineBuffer = 256;
+
 // The short form of the program's directory, ending in a backslash.
 // False (and an empty text) when it cannot be derived.
 bool GetSetupDirectory(platform::System& system, std::string& directory);

@@ -123,14 +123,14 @@ bool ReadMember(Folder& folder, Member& member, const std::string& damaged,
                 const std::string& listedBy) {
     std::unique_ptr<RandomBytes> bytes = folder.host.OpenRandom(member.where.local);
     if (!bytes) {
-        folder.findings.Error("file-unreadable", member.where.display, 0,
+        folder.findings.Add(rules::kFileUnreadable, member.where.display, 0,
                               "cannot be read here (listed by " + listedBy +
                                   "): the CE Application Manager may not read it either");
         return false;
     }
     member.layout = ReadCabinetLayout(*bytes);
     if (!member.layout.sound)
-        folder.findings.Error("cab-damaged", member.where.display, 0,
+        folder.findings.Add(rules::kCabDamaged, member.where.display, 0,
                               member.layout.problem + damaged);
     return member.layout.sound;
 }
@@ -144,7 +144,7 @@ bool Neighbour(Folder& folder, const Member& member, bool next, const std::strin
     const std::string beside = slash == std::string::npos ? "" : display.substr(0, slash + 1);
     found = Resolve(folder, beside + Utf8(folder, name));
     if (!found.found)
-        folder.findings.Error("cab-damaged", display, 0,
+        folder.findings.Add(rules::kCabDamaged, display, 0,
                               std::string("continues ") +
                                   (next ? "into the next" : "from the previous") + " cabinet " + Quoted(folder, name) + ", which is not beside it" +
                                   damaged);
@@ -163,7 +163,7 @@ bool GatherSet(Folder& folder, const Resolved& listed, const std::string& damage
         Member previous;
         if (!Neighbour(folder, first, false, damaged, previous.where)) return false;
         if (!seen.insert(previous.where.local).second || i >= kMaxChain) {
-            folder.findings.Error("cab-damaged", first.where.display, 0,
+            folder.findings.Add(rules::kCabDamaged, first.where.display, 0,
                                   "its set of cabinets loops back on itself" + damaged);
             return false;
         }
@@ -176,7 +176,7 @@ bool GatherSet(Folder& folder, const Resolved& listed, const std::string& damage
         Member next;
         if (!Neighbour(folder, set.back(), true, damaged, next.where)) return false;
         if (!seen.insert(next.where.local).second || set.size() > kMaxChain) {
-            folder.findings.Error("cab-damaged", set.back().where.display, 0,
+            folder.findings.Add(rules::kCabDamaged, set.back().where.display, 0,
                                   "names " + next.where.display +
                                       " as its next cabinet, which comes before it in its set: "
                                       "the set loops" + damaged);
@@ -201,12 +201,8 @@ CabinetDevices CheckCabinet(Folder& folder, const Resolved& cab, const std::stri
     CeSetupFile& read = folder.cabinets[cab.local].second;
     devices.file = cab.display;
     Findings& findings = folder.findings;
-    const std::size_t length = folder.at.size() + cab.length;
-    if (SetupPathFits(folder) && length >= kMaxPath)
-        findings.Error("path-too-long", cab.display, 0,
-                       "its path at the end user's would be " + std::to_string(length) +
-                           " characters, reaching Windows' limit of 260: the CE Application "
-                           "Manager cannot open it there");
+    CheckFilePath(folder, cab.display, cab.length,
+                  "the CE Application Manager cannot open it there");
     const std::string damaged =
         " (listed by " + listedBy + "): the application cannot be installed";
     std::vector<Member> members;
@@ -218,13 +214,13 @@ CabinetDevices CheckCabinet(Folder& folder, const Resolved& cab, const std::stri
     }
     const CabinetContents contents = ReadCabinetSet(set, folder.host);
     if (!contents.whole) {
-        findings.Error("cab-damaged", members[contents.cabinet].where.display, 0,
+        findings.Add(rules::kCabDamaged, members[contents.cabinet].where.display, 0,
                        contents.problem + damaged);
         return devices;
     }
     const std::string refused = " (listed by " + listedBy + "): the device's installer refuses it";
     if (!contents.hasSetupFile) {
-        findings.Error("cab-no-setup-file", cab.display, 0,
+        findings.Add(rules::kCabNoSetupFile, cab.display, 0,
                        "holds no CE setup file (a file whose name ends in \".000\"), which the "
                        "device's installer reads first" + refused);
         return devices;
@@ -232,7 +228,7 @@ CabinetDevices CheckCabinet(Folder& folder, const Resolved& cab, const std::stri
     setup = ReadCeSetupFile(contents.setupBytes);
     const std::string inside = "its CE setup file " + Quoted(folder, contents.setupName) + " ";
     if (!setup.sound) {
-        findings.Error("cab-setup-damaged", cab.display, 0, inside + setup.problem + refused);
+        findings.Add(rules::kCabSetupDamaged, cab.display, 0, inside + setup.problem + refused);
         return devices;
     }
     for (const uint16_t id : setup.files) {
@@ -241,7 +237,7 @@ CabinetDevices CheckCabinet(Folder& folder, const Resolved& cab, const std::stri
                 return n.size() > extension.size() &&
                        n.compare(n.size() - extension.size(), extension.size(), extension) == 0;
             })) {
-            findings.Error("cab-setup-damaged", cab.display, 0,
+            findings.Add(rules::kCabSetupDamaged, cab.display, 0,
                            inside + "installs file " + std::to_string(id) + " (\"*" + extension +
                                "\"), which the cabinet does not hold" + refused);
             setup.sound = false;
@@ -270,8 +266,8 @@ void CompareCabinets(Folder& folder, const std::string& file, int line,
             if (!setups[i].sound || !setups[j].sound || devices[i].file == devices[j].file)
                 continue;
             if (SameTarget(setups[i], setups[j]))
-                folder.findings.Warning(
-                    "cab-same-target", file, line,
+                folder.findings.Add(
+                    rules::kCabSameTarget, file, line,
                     "lists " + devices[i].file + " (" + devices[i].Devices() + ") and " +
                         devices[j].file + " (" + devices[j].Devices() +
                         ") for the same processor and overlapping Windows CE versions: which "
@@ -280,8 +276,8 @@ void CompareCabinets(Folder& folder, const std::string& file, int line,
             if (!namesDiffer && (setups[i].application != setups[j].application ||
                                  setups[i].provider != setups[j].provider)) {
                 namesDiffer = true;
-                folder.findings.Warning(
-                    "cab-names-differ", file, line,
+                folder.findings.Add(
+                    rules::kCabNamesDiffer, file, line,
                     devices[i].file + " installs \"" + devices[i].application + "\" by \"" +
                         devices[i].provider + "\", but " + devices[j].file + " installs \"" +
                         devices[j].application + "\" by \"" + devices[j].provider +
@@ -293,37 +289,40 @@ void CompareCabinets(Folder& folder, const std::string& file, int line,
 
 }  // namespace
 
-std::vector<CabinetDevices> CheckCeDescriptionFile(Folder& folder, const DescriptionReading& reading,
-                            const std::string& bytes, const std::vector<std::string>& rowTexts) {
+std::vector<CabinetDevices> CheckCeDescriptionFile(Folder& folder,
+                                                   const DescriptionFile& description) {
     Findings& findings = folder.findings;
+    const DescriptionReading& reading = description.reading;
+    const std::vector<std::string>& rowTexts = description.component->rowTexts;
     const std::string file = folder.Display(reading.name);
     const std::string cannot = ": the CE Application Manager cannot install from this file, so "
                                "its rows install nothing";
     if (rowTexts.size() > 1)
-        findings.Warning("rows-share-file", file, reading.valueLines.size() > 1 ? reading.valueLines[1] : 0,
-                         "gives " + std::to_string(rowTexts.size()) +
-                             " rows: setup.exe hands the file over when any of them is checked, so "
-                             "they are checked and unchecked as one; give each application its "
-                             "own description file");
+        findings.Add(rules::kRowsShareFile, file,
+                     reading.valueLines.size() > 1 ? reading.valueLines[1] : 0,
+                     "gives " + std::to_string(rowTexts.size()) +
+                         " rows: setup.exe hands the file over when any of them is checked, so "
+                         "they are checked and unchecked as one; give each application its "
+                         "own description file");
 
-    const IniFile ini = ReadIniFile(bytes);
+    const IniFile& ini = description.ini;
     const IniSection* manager = ini.Find("CEAppManager");
     if (!manager) {
-        findings.Error("ce-ini-invalid", file, 0, "has no [CEAppManager] section" + cannot);
+        findings.Add(rules::kCeIniInvalid, file, 0, "has no [CEAppManager] section" + cannot);
         return {};
     }
     const IniKey* component = manager->Find("Component");
     if (!component || component->value.empty()) {
-        findings.Error("ce-ini-invalid", file, manager->line,
-                       "[CEAppManager] has no \"Component = ...\" naming the application's "
-                       "section" + cannot);
+        findings.Add(rules::kCeIniInvalid, file, manager->line,
+                     "[CEAppManager] has no \"Component = ...\" naming the application's "
+                     "section" + cannot);
         return {};
     }
     const IniSection* section = FindSection(folder, ini, component->value);
     if (!section) {
-        findings.Error("ce-ini-invalid", file, component->line,
-                       "Component names " + Quoted(folder, component->value) +
-                           ", but the file has no section of that name" + cannot);
+        findings.Add(rules::kCeIniInvalid, file, component->line,
+                     "Component names " + Quoted(folder, component->value) +
+                         ", but the file has no section of that name" + cannot);
         return {};
     }
     const std::string sectionName = "[" + Utf8(folder, section->name) + "]";
@@ -334,22 +333,22 @@ std::vector<CabinetDevices> CheckCeDescriptionFile(Folder& folder, const Descrip
         const std::string where = in ? "[" + Utf8(folder, in->name) + "]" : "no section";
         std::string shown;
         folder.host.Text().ToUtf8(rowTexts[i], shown);
-        findings.Error("ce-row-outside-component", file, line,
-                       "the row \"" + shown + "\" stands in " + where + ", not in " + sectionName +
-                           ", which Component names: the CE Application Manager installs only "
-                           "that application, so this row installs nothing of its own; give each "
-                           "application its own description file");
+        findings.Add(rules::kCeRowOutsideComponent, file, line,
+                     "the row \"" + shown + "\" stands in " + where + ", not in " + sectionName +
+                         ", which Component names: the CE Application Manager installs only "
+                         "that application, so this row installs nothing of its own; give each "
+                         "application its own description file");
     }
     if (!section->Find("Description"))
-        findings.Error("ce-ini-invalid", file, section->line,
-                       sectionName + " has no Description, which the CE Application Manager "
-                                     "requires" + cannot);
+        findings.Add(rules::kCeIniInvalid, file, section->line,
+                     sectionName + " has no Description, which the CE Application Manager "
+                                   "requires" + cannot);
     const IniKey* cabFiles = section->Find("CabFiles");
     const std::vector<std::string> cabs = cabFiles ? SplitCommas(cabFiles->value) : std::vector<std::string>();
     if (cabs.empty()) {
-        findings.Error("ce-ini-invalid", file, section->line,
-                       sectionName + " has no \"CabFiles = ...\" naming the application's "
-                                     "cabinets" + cannot);
+        findings.Add(rules::kCeIniInvalid, file, section->line,
+                     sectionName + " has no \"CabFiles = ...\" naming the application's "
+                                   "cabinets" + cannot);
         return {};
     }
     std::vector<CabinetDevices> devices;
@@ -357,12 +356,12 @@ std::vector<CabinetDevices> CheckCeDescriptionFile(Folder& folder, const Descrip
     for (const std::string& name : cabs) {
         const Resolved cab = Resolve(folder, Utf8(folder, name));
         if (!cab.found) {
-            findings.Error("cab-missing", file, cabFiles->line,
-                           "CabFiles names " + Quoted(folder, name) +
-                               (cab.outside ? ", which lies outside the setup folder, where the "
-                                              "end user has no such file"
-                                            : ", which is no file beside the description file") +
-                               ": the CE Application Manager cannot install the application");
+            findings.Add(rules::kCabMissing, file, cabFiles->line,
+                         "CabFiles names " + Quoted(folder, name) +
+                             (cab.outside ? ", which lies outside the setup folder, where the "
+                                            "end user has no such file"
+                                          : ", which is no file beside the description file") +
+                             ": the CE Application Manager cannot install the application");
             continue;
         }
         setups.emplace_back();

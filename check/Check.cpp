@@ -15,26 +15,19 @@ namespace {
 
 std::string Number(std::size_t n) { return std::to_string(n); }
 
-// Accepts every row; the widths mean nothing here.
-struct AllRows final : ComponentRowSink {
-    bool InsertRow(int, const std::string&) override { return true; }
-    void SetRowChecked(int) override {}
-    int MeasureTextWidth(const std::string&) override { return 0; }
-};
-
 // What a row's text shows the end user.
 void CheckRowText(CodePage& text, const std::string& displayName, const Row& row,
                   Findings& findings) {
     std::string shown;
     if (!text.ToUtf8(displayName, shown))
-        findings.Warning("row-text-invalid", row.file, row.line,
-                         "the row text has bytes that are not valid in the code page");
+        findings.Add(rules::kRowTextInvalid, row.file, row.line,
+                     "the row text has bytes that are not valid in the code page");
     else if (!text.IsUtf8() && IsValidUtf8(displayName) &&
              std::any_of(displayName.begin(), displayName.end(),
                          [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
-        findings.Warning("row-text-utf8", row.file, row.line,
-                         "the row text looks like UTF-8: in the code page it shows as \"" +
-                             row.text + "\"");
+        findings.Add(rules::kRowTextUtf8, row.file, row.line,
+                     "the row text looks like UTF-8: in the code page it shows as \"" +
+                         row.text + "\"");
 }
 
 // Install's command lines with every row checked, by setup.exe's own code.
@@ -68,10 +61,10 @@ void AddCommandLines(const Request& request, CodePage& text, const ComponentCata
                         FitsCommandLine(line)};
         text.ToUtf8(line, out.line);
         if (!out.fits)
-            findings.Error("command-line-too-long", "", 0,
-                           std::string("the ") + tool.name + "'s command line would be " +
-                               Number(line.size()) + " characters, over the limit of " +
-                               Number(platform::kMaxCommandLine) + ": " + tool.outcome);
+            findings.Add(rules::kCommandLineTooLong, "", 0,
+                         std::string("the ") + tool.name + "'s command line would be " +
+                             Number(line.size()) + " characters, over the limit of " +
+                             Number(platform::kMaxCommandLine) + ": " + tool.outcome);
         report.commandLines.push_back(out);
     }
 }
@@ -92,92 +85,55 @@ int Report::Count(Severity severity) const {
                                           [&](const Finding& f) { return f.severity == severity; }));
 }
 
-bool Folder::Read(const std::string& name, std::size_t max, std::string& bytes, uint64_t& size) {
-    std::string local;
-    return names.Local(name, local) && ReadLocal(request.folder + local, max, bytes, size);
+void CheckRows(Folder& folder) {
+    std::map<std::string, std::size_t> firstRowOfText;
+    const std::vector<ListedRow>& rows = folder.model.rows;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i].row;
+        if (rows[i].described) CheckRowText(folder.host.Text(), rows[i].text, row, folder.findings);
+        if (rows[i].text.empty())
+            folder.findings.Add(rules::kEmptyRow, row.file, row.line, "gives a row without text");
+        auto first = firstRowOfText.emplace(rows[i].text, i + 1);
+        if (!first.second)
+            folder.findings.Add(rules::kDuplicateRow, row.file, row.line,
+                                "gives the row \"" + row.text + "\" a second time (first: row " +
+                                    Number(first.first->second) + ")");
+    }
 }
 
-bool Folder::ReadLocal(const std::string& path, std::size_t max, std::string& bytes,
-                       uint64_t& size) {
-    std::unique_ptr<ByteSource> source = host.OpenBytes(path);
-    if (!source) return false;
-    size = source->Size();
-    bytes.clear();
-    for (int c; bytes.size() < max && (c = source->Next()) >= 0;) bytes += static_cast<char>(c);
-    return true;
+void CheckInstall(Folder& folder, Report& report) {
+    AddCommandLines(folder.request, folder.host.Text(), folder.model.placed, report,
+                    folder.findings);
+    if (folder.model.rows.empty())
+        folder.findings.Add(rules::kNothingToInstall, "", 0,
+                            "no component: setup.exe shows an empty list and Install stays "
+                            "disabled");
 }
 
 Report CheckFolder(Host& host, const Request& request) {
     Report report;
     Findings findings(report.findings);
-    CodePage& text = host.Text();
-    CodePageSystem system(host.System(), text, request.folder);
+    CodePageSystem system(host.System(), host.Text(), request.folder);
+    FolderModel model(host, request.folder);
+    ReadFolder(host, request, system, model);
+    host.Text().ToUtf8(model.at, report.at);
+    for (const ListedRow& listed : model.rows) report.rows.push_back(listed.row);
 
-    // The rows, by setup.exe's own discovery.
-    ComponentCatalogue catalogue;
-    AllRows rows;
-    DescriptionReadings readings(request.folder);
-    DiscoverComponentsIn(system, request.folder, rows, catalogue, &readings);
-    readings.Finish();
-
-    std::string at;
-    text.FromLocal(request.at, at);
-    if (at.empty() || at.back() != '\\') at += '\\';
-    text.ToUtf8(at, report.at);
-    Folder folder{host, request, findings, system, at, FolderListing(host, request.folder), {}};
-
-    std::map<std::string, const DescriptionReading*> readingOf;
-    for (const DescriptionReading& r : readings.readings) readingOf[r.name] = &r;
-    std::vector<ComponentFile> files;  // in the order of their first rows
-    std::map<std::string, std::size_t> fileOf;
-    std::map<std::string, std::size_t> firstRowOfText;
-    ComponentCatalogue placed;  // the same components where the end user has them
-    for (const ComponentRecord& record : catalogue) {
-        const std::string name = record.FullPath.substr(request.folder.size());
-        auto known = fileOf.emplace(name, files.size());
-        if (known.second) files.push_back({name, ComponentKindOfName(name), {}});
-        ComponentFile& file = files[known.first->second];
-        Row row{{}, system.Display(name), 0};
-        text.ToUtf8(record.DisplayName, row.text);
-        if (file.kind->rows == RowSource::DescriptionValues) {
-            const std::vector<int>& lines = readingOf[name]->valueLines;
-            row.line = file.rowTexts.size() < lines.size() ? lines[file.rowTexts.size()] : 0;
-            CheckRowText(text, record.DisplayName, row, findings);
-        }
-        file.rowTexts.push_back(record.DisplayName);
-        if (record.DisplayName.empty())
-            findings.Warning("empty-row", row.file, row.line, "gives a row without text");
-        auto first = firstRowOfText.emplace(record.DisplayName, report.rows.size() + 1);
-        if (!first.second)
-            findings.Warning("duplicate-row", row.file, row.line,
-                             "gives the row \"" + row.text + "\" a second time (first: row " +
-                                 Number(first.first->second) + ")");
-        report.rows.push_back(row);
-        placed.Append(ComponentRecord{at + name, record.DisplayName});
+    Folder folder{host, request, findings, system, model, model.at, model.listing, {}};
+    CheckRows(folder);
+    for (const DescriptionFile& description : model.descriptions) {
+        CheckDescriptionFile(folder, description);
+        if (!description.read || !description.component || IsUtf16(description.encoding))
+            continue;
+        // Each of the file's rows lists the cabinets it installs from.
+        const std::vector<CabinetDevices> cabinets = CheckCeDescriptionFile(folder, description);
+        const std::string shown = system.Display(description.reading.name);
+        for (Row& row : report.rows)
+            if (row.file == shown) row.cabinets = cabinets;
     }
-
-    // Each description file as setup.exe reads it and, where it gives rows,
-    // as the CE Application Manager reads it.
-    for (const DescriptionReading& reading : readings.readings) {
-        std::string bytes;
-        uint64_t size = 0;
-        const bool read = folder.Read(reading.name, kDescriptionBytes, bytes, size);
-        CheckDescriptionFile(folder, reading, read ? &bytes : nullptr);
-        auto file = fileOf.find(reading.name);
-        if (read && file != fileOf.end() && !IsUtf16(DetectEncoding(bytes))) {
-            const std::vector<CabinetDevices> cabinets =
-                CheckCeDescriptionFile(folder, reading, bytes, files[file->second].rowTexts);
-            const std::string shown = system.Display(reading.name);
-            for (Row& row : report.rows)
-                if (row.file == shown) row.cabinets = cabinets;
-        }
-    }
-    CheckPalmFiles(folder, files);
-    CheckPaths(folder, files);
-    AddCommandLines(request, text, placed, report, findings);
-    if (catalogue.Count() == 0)
-        findings.Error("nothing-to-install", "", 0,
-                       "no component: setup.exe shows an empty list and Install stays disabled");
+    CheckPalmFiles(folder);
+    CheckPaths(folder);
+    CheckInstall(folder, report);
     CheckListing(folder);
 
     std::stable_partition(report.findings.begin(), report.findings.end(),
@@ -186,7 +142,7 @@ Report CheckFolder(Host& host, const Request& request) {
     report.notes.push_back(host.OrderNote());
     if (!folder.cabinets.empty())
         report.notes.push_back("cabinets are read whole by " + CabinetLibraryName());
-    if (!AllShort(at))
+    if (!AllShort(model.at))
         report.notes.push_back(
             "setup.exe names the folder in its short (8.3) form, such as D:\\DOWNLO~1\\; give "
             "that form with --at (dir /x shows it) for the exact command lines");

@@ -69,7 +69,7 @@ enum class Severity { Error, Warning };
 // Every text below is UTF-8.
 struct Finding {
     Severity severity;
-    std::string code;  // stable, for scripts
+    std::string code;  // its rule's (Rules.h): stable, for scripts
     std::string file;  // empty: the folder as a whole
     int line;          // 0: none
     std::string reason;
@@ -109,6 +109,8 @@ struct Report {
     std::vector<CommandLine> commandLines;
     std::vector<Finding> findings;  // errors first
     std::vector<std::string> notes;
+    std::size_t ignored = 0;         // findings left out by --ignore
+    std::size_t warningsHidden = 0;  // warnings left out by --severity error
     int Count(Severity severity) const;
 };
 

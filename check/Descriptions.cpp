@@ -13,7 +13,6 @@ namespace check {
 
 namespace {
 
-constexpr std::size_t kPieceBytes = 255;  // what one read of the line reader holds
 constexpr int kCtrlZ = 0x1A;
 
 bool IsWordByte(char c) {
@@ -43,9 +42,9 @@ void ScanBytes(const std::string& bytes, const std::string& file, Findings& find
         if (c == kCtrlZ) {
             // A last Ctrl-Z is the old end-of-file mark and loses nothing.
             if (i + 1 < bytes.size())
-                findings.Warning("ctrl-z", file, line,
-                                 "a Ctrl-Z byte ends the file for setup.exe: what follows it is "
-                                 "not read");
+                findings.Add(rules::kCtrlZ, file, line,
+                             "a Ctrl-Z byte ends the file for setup.exe: what follows it is "
+                             "not read");
             break;
         }
         if (c == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n') && loneCrs++ == 0)
@@ -53,10 +52,10 @@ void ScanBytes(const std::string& bytes, const std::string& file, Findings& find
         if (c == '\n') ++line;
     }
     if (loneCrs > 0)
-        findings.Warning("lone-cr", file, loneCrLine,
-                         std::to_string(loneCrs) +
-                             " CR byte(s) without LF, from this line on: setup.exe keeps them in "
-                             "the line, so a row text may hold one or lines run together");
+        findings.Add(rules::kLoneCr, file, loneCrLine,
+                     std::to_string(loneCrs) +
+                         " CR byte(s) without LF, from this line on: setup.exe keeps them in "
+                         "the line, so a row text may hold one or lines run together");
 }
 
 // How many rows the text would give if setup.exe could read it.
@@ -67,80 +66,37 @@ std::size_t RowsIn(const std::string& narrow) {
 
 }  // namespace
 
-void DescriptionReadings::Opened(const std::string& path, bool opened) {
-    Finish();
-    readings.push_back({});
-    current_ = &readings.back();
-    current_->name = path.substr(folder_.size());
-    current_->opened = opened;
-    line_ = 1;
-    midLine_ = firstValue_ = continuationText_ = continuationCounts_ = false;
-}
-
-void DescriptionReadings::Piece(const char* piece, DescriptionLine kind) {
-    const std::size_t length = std::strlen(piece);
-    const bool endsLine = length > 0 && piece[length - 1] == '\n';
-    if (!midLine_) {
-        firstValue_ = kind == DescriptionLine::Value;
-    } else {
-        if (!(length == 1 && endsLine)) continuationText_ = true;
-        if (kind != DescriptionLine::Other) continuationCounts_ = true;
-    }
-    if (kind == DescriptionLine::Value) current_->valueLines.push_back(line_);
-    if (kind == DescriptionLine::End) {
-        current_->endLine = line_;
-        std::string text(piece, endsLine ? length - 1 : length);
-        const std::size_t start = text.find_first_not_of(" \t\v\f\r");
-        text = start == std::string::npos ? std::string() : text.substr(start);
-        while (!text.empty() && (text.back() == ' ' || text.back() == '\r')) text.pop_back();
-        current_->endText = text.substr(0, 60);
-    }
-    midLine_ = !endsLine && length == kPieceBytes;
-    if (!midLine_) EndLine();
-}
-
-void DescriptionReadings::Finish() {
-    if (current_ && midLine_) EndLine();
-    current_ = nullptr;
-}
-
-void DescriptionReadings::EndLine() {
-    if ((firstValue_ && continuationText_) || continuationCounts_)
-        current_->splits.push_back({line_, firstValue_ && continuationText_});
-    ++line_;
-    midLine_ = firstValue_ = continuationText_ = continuationCounts_ = false;
-}
-
-void CheckDescriptionFile(Folder& folder, const DescriptionReading& reading,
-                          const std::string* bytes) {
+void CheckDescriptionFile(Folder& folder, const DescriptionFile& description) {
     Findings& findings = folder.findings;
+    const DescriptionReading& reading = description.reading;
+    const std::string* bytes = description.read ? &description.bytes : nullptr;
     const std::string file = folder.Display(reading.name);
-    const TextEncoding encoding = bytes ? DetectEncoding(*bytes) : TextEncoding::Ansi;
+    const TextEncoding encoding = description.encoding;
     if (IsUtf16(encoding)) {
         // Its reading byte by byte says nothing the vendor can use; what
         // matters is whether it was meant to give rows.
         const std::size_t rows = RowsIn(NarrowUtf16(*bytes, encoding));
         if (rows > 0)
-            findings.Error("description-encoding", file, 0,
-                           "is saved as UTF-16 (\"Unicode\"): setup.exe reads it byte by byte and "
-                           "lists none of its " + std::to_string(rows) +
-                               " Description row(s); save it as ANSI text");
+            findings.Add(rules::kDescriptionEncoding, file, 0,
+                         "is saved as UTF-16 (\"Unicode\"): setup.exe reads it byte by byte and "
+                         "lists none of its " + std::to_string(rows) +
+                             " Description row(s); save it as ANSI text");
         return;
     }
     if (!reading.opened || !bytes) {
-        findings.Error("description-unreadable", file, 0,
-                       "cannot be read: setup.exe lists nothing from it");
+        findings.Add(rules::kDescriptionUnreadable, file, 0,
+                     "cannot be read: setup.exe lists nothing from it");
         return;
     }
     for (const DescriptionReading::Split& split : reading.splits)
-        findings.Warning("line-split", file, split.line,
-                         std::string("longer than 255 bytes: setup.exe reads it in 255-byte "
-                                     "pieces, ") +
-                             (split.rowCut ? "so the row text is cut"
-                                           : "and a later piece counts as a line of its own"));
+        findings.Add(rules::kLineSplit, file, split.line,
+                     std::string("longer than 255 bytes: setup.exe reads it in 255-byte "
+                                 "pieces, ") +
+                         (split.rowCut ? "so the row text is cut"
+                                       : "and a later piece counts as a line of its own"));
     if (reading.endLine > 0)
-        findings.Warning("description-ends-early", file, reading.endLine,
-                         EndReason(reading.endText));
+        findings.Add(rules::kDescriptionEndsEarly, file, reading.endLine,
+                     EndReason(reading.endText));
     ScanBytes(*bytes, file, findings);
 
     if (encoding == TextEncoding::Utf8Mark) {
@@ -150,25 +106,27 @@ void CheckDescriptionFile(Folder& folder, const DescriptionReading& reading,
         const std::size_t length = lineEnd == std::string::npos ? bytes->size() - 3 : lineEnd - 2;
         const std::string first = bytes->substr(3, std::min<std::size_t>(length, kPieceBytes - 3));
         if (ParseDescriptionLine(first.c_str(), value) == DescriptionLine::Value)
-            findings.Error("description-encoding", file, 1,
-                           "starts with a UTF-8 byte-order mark, so setup.exe does not see line "
-                           "1 as a Description line: the row \"" + value +
-                               "\" is not listed; save the file without the mark (as ANSI)");
+            findings.Add(rules::kDescriptionEncoding, file, 1,
+                         "starts with a UTF-8 byte-order mark, so setup.exe does not see line "
+                         "1 as a Description line: the row \"" + value +
+                             "\" is not listed; save the file without the mark (as ANSI)");
         // The profile reader takes the mark for part of the line, which is then
         // no section header.
-        const IniFile unmarked = ReadIniFile(bytes->substr(3));
-        if (!unmarked.sections.empty() && unmarked.sections[0].line == 1)
-            findings.Error("description-encoding", file, 1,
-                           "starts with a UTF-8 byte-order mark, which hides the section [" +
-                               unmarked.sections[0].name +
-                               "] on line 1 from the CE Application Manager; save the file "
-                               "without the mark (as ANSI)");
+        std::string section;
+        const std::string line =
+            bytes->substr(3, lineEnd == std::string::npos ? lineEnd : lineEnd - 3);
+        if (ReadSectionHeader(line, section))
+            findings.Add(rules::kDescriptionEncoding, file, 1,
+                         "starts with a UTF-8 byte-order mark, which hides the section [" +
+                             section +
+                             "] on line 1 from the CE Application Manager; save the file "
+                             "without the mark (as ANSI)");
     }
     if (reading.valueLines.empty() && reading.endLine == 0 &&
-        ReadIniFile(*bytes).Find("CEAppManager"))
-        findings.Warning("description-no-rows", file, 0,
-                         "a CE Application Manager description file without a \"Description = "
-                         "...\" line setup.exe reads: it gives no row, so it is never installed");
+        description.ini.Find("CEAppManager"))
+        findings.Add(rules::kDescriptionNoRows, file, 0,
+                     "a CE Application Manager description file without a \"Description = "
+                     "...\" line setup.exe reads: it gives no row, so it is never installed");
 }
 
 }  // namespace check

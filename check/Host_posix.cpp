@@ -4,10 +4,10 @@
 #include <iconv.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
+#include "check/FileReaders.h"
 #include "check/Host.h"
 #include "check/Text.h"
 #include "platform/PosixSystem.h"
@@ -90,36 +90,14 @@ private:
     bool utf8_;
 };
 
-class FileBytes final : public ByteSource {
-public:
-    FileBytes(platform::OpenFile file, uint64_t size) : file_(std::move(file)), size_(size) {}
-    int Next() override { return std::getc(file_.get()); }
-    uint64_t Size() const override { return size_; }
-
-private:
-    platform::OpenFile file_;
-    uint64_t size_;
-};
-
-// A file read at any offset, through the C runtime.
-class FileRandom final : public RandomBytes {
-public:
-    FileRandom(platform::OpenFile file, uint64_t size) : file_(std::move(file)), size_(size) {}
-    uint64_t Size() const override { return size_; }
-    bool ReadAt(uint64_t at, std::size_t count, std::string& out) override {
-        out.clear();
-        if (at >= size_) return true;
-        count = static_cast<std::size_t>(std::min<uint64_t>(count, size_ - at));
-        if (fseeko(file_.get(), static_cast<off_t>(at), SEEK_SET) != 0) return false;
-        out.resize(count);
-        out.resize(std::fread(&out[0], 1, count, file_.get()));
-        return !std::ferror(file_.get());
-    }
-
-private:
-    platform::OpenFile file_;
-    uint64_t size_;
-};
+// A regular file opened for reading, and its size; null when it cannot be.
+platform::OpenFile Open(const std::string& path, uint64_t& size) {
+    platform::OpenFile file = platform::OpenRegularFile(path);
+    struct stat info {};
+    if (!file || fstat(fileno(file.get()), &info) != 0) return nullptr;
+    size = static_cast<uint64_t>(info.st_size);
+    return file;
+}
 
 class PosixHost final : public Host {
 public:
@@ -127,16 +105,16 @@ public:
     platform::System& System() override { return system_; }
     CodePage& Text() override { return *text_; }
     std::unique_ptr<ByteSource> OpenBytes(const std::string& path) override {
-        platform::OpenFile file = platform::OpenRegularFile(path);
-        struct stat info {};
-        if (!file || fstat(fileno(file.get()), &info) != 0) return nullptr;
-        return std::make_unique<FileBytes>(std::move(file), static_cast<uint64_t>(info.st_size));
+        uint64_t size = 0;
+        platform::OpenFile file = Open(path, size);
+        if (!file) return nullptr;
+        return std::make_unique<FileBytes>(std::move(file), size);
     }
     std::unique_ptr<RandomBytes> OpenRandom(const std::string& path) override {
-        platform::OpenFile file = platform::OpenRegularFile(path);
-        struct stat info {};
-        if (!file || fstat(fileno(file.get()), &info) != 0) return nullptr;
-        return std::make_unique<FileRandom>(std::move(file), static_cast<uint64_t>(info.st_size));
+        uint64_t size = 0;
+        platform::OpenFile file = Open(path, size);
+        if (!file) return nullptr;
+        return std::make_unique<FileRandom>(std::move(file), size);
     }
     std::string OrderNote() override {
         return "within each kind, files are taken by name without regard to case, the order "

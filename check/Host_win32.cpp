@@ -3,9 +3,9 @@
 // and arguments are in the ANSI code page; the report is UTF-8.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 
+#include "check/FileReaders.h"
 #include "check/Host.h"
 #include "platform/Win32System.h"
 
@@ -14,25 +14,6 @@ namespace check {
 const char kPathSeparator = '\\';
 
 namespace {
-
-std::wstring Widen(UINT codePage, DWORD flags, const std::string& text, bool& ok) {
-    ok = true;
-    if (text.empty()) return std::wstring();
-    const int size = static_cast<int>(text.size());
-    int n = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
-    if (n <= 0 && flags != 0) {
-        ok = false;
-        flags = 0;
-        n = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-    }
-    if (n <= 0) {
-        ok = false;
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(codePage, flags, text.data(), size, &wide[0], n);
-    return wide;
-}
 
 // UTF-16 in a code page; usedDefault tells whether a character had no place.
 std::string Narrow(UINT codePage, const std::wstring& wide, bool* usedDefault) {
@@ -60,7 +41,7 @@ public:
 
     Fit FromLocal(const std::string& local, std::string& converted) override {
         bool valid = true, lost = false;
-        const std::wstring wide = Widen(CP_ACP, MB_ERR_INVALID_CHARS, local, valid);
+        const std::wstring wide = platform::WidenText(CP_ACP, local, &valid);
         converted = codePage_ == GetACP() && valid ? local : Narrow(codePage_, wide, &lost);
         // A '?' cannot be part of a Windows name: the ANSI calls put it
         // where a character has no place in the ANSI code page.
@@ -69,12 +50,11 @@ public:
     }
     bool ToUtf8(const std::string& bytes, std::string& utf8) override {
         bool valid = true;
-        utf8 = Narrow(CP_UTF8, Widen(codePage_, MB_ERR_INVALID_CHARS, bytes, valid), nullptr);
+        utf8 = Narrow(CP_UTF8, platform::WidenText(codePage_, bytes, &valid), nullptr);
         return valid;
     }
     std::string LocalToUtf8(const std::string& local) override {
-        bool valid = true;
-        return Narrow(CP_UTF8, Widen(CP_ACP, 0, local, valid), nullptr);
+        return Narrow(CP_UTF8, platform::WidenText(CP_ACP, local), nullptr);
     }
     bool IsUtf8() const override { return codePage_ == CP_UTF8; }
 
@@ -82,51 +62,16 @@ private:
     UINT codePage_;
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // A file that is no folder, opened for reading, and its size; null when it
 // cannot be.
-std::FILE* OpenRegular(const std::string& path, uint64_t& size) {
+platform::OpenFile Open(const std::string& path, uint64_t& size) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return nullptr;
     size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return std::fopen(path.c_str(), "rb");
+    return platform::OpenFile(std::fopen(path.c_str(), "rb"));
 }
-
-class FileBytes final : public ByteSource {
-public:
-    FileBytes(std::FILE* file, uint64_t size) : file_(file), size_(size) {}
-    int Next() override { return std::getc(file_.get()); }
-    uint64_t Size() const override { return size_; }
-
-private:
-    std::unique_ptr<std::FILE, FileCloser> file_;
-    uint64_t size_;
-};
-
-// A file read at any offset, through the C runtime.
-class FileRandom final : public RandomBytes {
-public:
-    FileRandom(std::FILE* file, uint64_t size) : file_(file), size_(size) {}
-    uint64_t Size() const override { return size_; }
-    bool ReadAt(uint64_t at, std::size_t count, std::string& out) override {
-        out.clear();
-        if (at >= size_) return true;
-        count = static_cast<std::size_t>(std::min<uint64_t>(count, size_ - at));
-        if (_fseeki64(file_.get(), static_cast<__int64>(at), SEEK_SET) != 0) return false;
-        out.resize(count);
-        out.resize(std::fread(&out[0], 1, count, file_.get()));
-        return !std::ferror(file_.get());
-    }
-
-private:
-    std::unique_ptr<std::FILE, FileCloser> file_;
-    uint64_t size_;
-};
 
 class WindowsHost final : public Host {
 public:
@@ -135,15 +80,15 @@ public:
     CodePage& Text() override { return text_; }
     std::unique_ptr<ByteSource> OpenBytes(const std::string& path) override {
         uint64_t size = 0;
-        std::FILE* file = OpenRegular(path, size);
+        platform::OpenFile file = Open(path, size);
         if (!file) return nullptr;
-        return std::unique_ptr<ByteSource>(new FileBytes(file, size));
+        return std::unique_ptr<ByteSource>(new FileBytes(std::move(file), size));
     }
     std::unique_ptr<RandomBytes> OpenRandom(const std::string& path) override {
         uint64_t size = 0;
-        std::FILE* file = OpenRegular(path, size);
+        platform::OpenFile file = Open(path, size);
         if (!file) return nullptr;
-        return std::unique_ptr<RandomBytes>(new FileRandom(file, size));
+        return std::unique_ptr<RandomBytes>(new FileRandom(std::move(file), size));
     }
     std::string OrderNote() override {
         return "within each kind, files are taken in the order this system's folder search "
@@ -186,8 +131,7 @@ void WriteText(bool toError, const std::string& utf8) {
     DWORD mode = 0;
     if (handle != INVALID_HANDLE_VALUE && handle && GetConsoleMode(handle, &mode)) {
         // A console shows UTF-16 whatever its code page.
-        bool valid = true;
-        const std::wstring wide = Widen(CP_UTF8, 0, utf8, valid);
+        const std::wstring wide = platform::WidenText(CP_UTF8, utf8);
         DWORD written = 0;
         WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
         return;

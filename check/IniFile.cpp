@@ -8,8 +8,6 @@ namespace check {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || (c >= 0x09 && c <= 0x0D); }
-
 // The profile functions drop one pair of enclosing quotes, single or double.
 std::string Unquote(const std::string& value) {
     if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
@@ -25,8 +23,8 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 
 std::string TrimBlanks(const std::string& text) {
     std::size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
+    while (begin < end && platform::IsBlank(text[begin])) ++begin;
+    while (end > begin && platform::IsBlank(text[end - 1])) --end;
     return text.substr(begin, end - begin);
 }
 
@@ -49,6 +47,14 @@ const IniSection* IniFile::SectionOfLine(int line) const {
     return found;
 }
 
+bool ReadSectionHeader(const std::string& line, std::string& name) {
+    const std::string trimmed = TrimBlanks(line);
+    const std::size_t close = trimmed.rfind(']');
+    if (trimmed.empty() || trimmed[0] != '[' || close == std::string::npos) return false;
+    name = TrimBlanks(trimmed.substr(1, close - 1));
+    return true;
+}
+
 IniFile ReadIniFile(const std::string& bytes) {
     IniFile file;
     int number = 0;
@@ -59,9 +65,9 @@ IniFile ReadIniFile(const std::string& bytes) {
         start = end + 1;
         ++number;
         if (line.empty() || line[0] == ';') continue;
-        const std::size_t close = line.rfind(']');
-        if (line[0] == '[' && close != std::string::npos) {
-            file.sections.push_back({TrimBlanks(line.substr(1, close - 1)), number, {}});
+        std::string section;
+        if (ReadSectionHeader(line, section)) {
+            file.sections.push_back({section, number, {}});
             continue;
         }
         const std::size_t equals = line.find('=');

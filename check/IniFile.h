@@ -35,6 +35,10 @@ struct IniFile {
 // count; lines starting with ';' are comments.
 IniFile ReadIniFile(const std::string& bytes);
 
+// A line as the profile functions take a section header: the name between
+// '[' and the last ']', trimmed; false when the line is none.
+bool ReadSectionHeader(const std::string& line, std::string& name);
+
 // The text less the blanks (isspace in the "C" locale) at both ends.
 std::string TrimBlanks(const std::string& text);
 

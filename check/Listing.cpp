@@ -8,35 +8,6 @@
 
 namespace check {
 
-namespace {
-
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-}  // namespace
-
-FolderListing::FolderListing(Host& host, const std::string& localFolder) {
-    std::unique_ptr<platform::FileSearch> search = host.System().FindFiles(localFolder + "*");
-    platform::FoundFile found;
-    while (search && search->Next(found)) {
-        if (found.name == "." || found.name == "..") continue;
-        FolderEntry entry{found.name, {}, {}, false,
-                          (found.attributes & platform::kAttributeDirectory) != 0};
-        entry.exact = host.Text().FromLocal(found.name, entry.name) == CodePage::Fit::Exact;
-        host.Text().ToUtf8(entry.name, entry.utf8);
-        if (entry.exact) byFolded_.emplace(FoldCase(entry.utf8), entries_.size());
-        entries_.push_back(entry);
-    }
-}
-
-const FolderEntry* FolderListing::Find(const std::string& utf8) const {
-    auto it = byFolded_.find(FoldCase(utf8));
-    return it == byFolded_.end() ? nullptr : &entries_[it->second];
-}
-
 void CheckListing(Folder& folder) {
     Host& host = folder.host;
     Findings& findings = folder.findings;
@@ -47,35 +18,37 @@ void CheckListing(Folder& folder) {
         for (const ComponentKind& p : kComponentKinds) {
             const std::string pattern = KindPattern(p);
             if (MatchesOnlyByAlias(name, p.prefix, p.suffix)) {
-                findings.Warning("alias-match", file, 0,
-                                 "not installed: only its 8.3 alias matches " + pattern +
-                                     "; setup.exe goes by the long name",
-                                 pattern);
+                findings.Add(rules::kAliasMatch, file, 0,
+                             "not installed: only its 8.3 alias matches " + pattern +
+                                 "; setup.exe goes by the long name",
+                             pattern);
                 continue;
             }
             if (!NameMatchesPattern(name, p.prefix, p.suffix)) continue;
             if (entry.directory) {
-                findings.Warning("folder-match", file, 0,
-                                 "a folder: not installed, setup.exe takes files only", pattern);
+                findings.Add(rules::kFolderMatch, file, 0,
+                             "a folder: not installed, setup.exe takes files only", pattern);
                 continue;
             }
-            auto clash = byUpperName.emplace(UpperAscii(name), file);
+            std::string upper = name;
+            for (char& c : upper) c = platform::UpperAscii(c);
+            auto clash = byUpperName.emplace(upper, file);
             if (!clash.second)
-                findings.Warning("case-clash", file, 0,
-                                 "differs from " + clash.first->second +
-                                     " only in case: a CD or a Windows drive keeps one of them");
+                findings.Add(rules::kCaseClash, file, 0,
+                             "differs from " + clash.first->second +
+                                 " only in case: a CD or a Windows drive keeps one of them");
             std::string converted;
             const CodePage::Fit fit = host.Text().FromLocal(name, converted);
             if (fit == CodePage::Fit::CannotShow) {
                 std::string shown;
                 host.Text().ToUtf8(converted, shown);
-                findings.Warning("name-codepage", file, 0,
-                                 "has characters the code page cannot show: setup.exe sees \"" +
-                                     shown + "\", a name the file cannot be opened under");
+                findings.Add(rules::kNameCodepage, file, 0,
+                             "has characters the code page cannot show: setup.exe sees \"" +
+                                 shown + "\", a name the file cannot be opened under");
             } else if (fit == CodePage::Fit::NotValid) {
-                findings.Warning("name-invalid", file, 0,
-                                 "the name's bytes are not valid text here: what Windows will "
-                                 "make of them cannot be told");
+                findings.Add(rules::kNameInvalid, file, 0,
+                             "the name's bytes are not valid text here: what Windows will "
+                             "make of them cannot be told");
             }
         }
     }
@@ -90,7 +63,7 @@ bool IsShortName(const std::string& name) {
         (dot != std::string::npos && extension.empty()))
         return false;
     for (char c : base + extension) {
-        const bool alnum = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+        const bool alnum = platform::IsAsciiLetter(c) || (c >= '0' && c <= '9');
         if (!alnum && (c == '\0' || !std::strchr(kAllowed, c))) return false;
     }
     return true;

@@ -1,28 +1,12 @@
 #include "check/Output.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
-#include "check/Host.h"
 #include "check/Text.h"
 
 namespace check {
 
 namespace {
-
-const char kUsage[] =
-    "usage: setup-check [options] FOLDER\n"
-    "Shows what setup.exe would list and hand over from FOLDER, and what in it is\n"
-    "probably a mistake. Exit status: 0 no error, 1 errors found, 2 bad usage.\n"
-    "  --at PATH             where the end user will have the folder (default D:\\)\n"
-    "  --ce-manager PATH     the CE Application Manager's path (default\n"
-    "                        C:\\Program Files\\Microsoft ActiveSync\\CEAppMgr.exe)\n"
-    "  --palm-command TEXT   the command registered for .prc files (default\n"
-    "                        \"C:\\Program Files\\Palm Desktop\\Install Tool.exe\" \"%1\")\n"
-    "  --codepage N          the end user's ANSI code page (default: on Windows the\n"
-    "                        machine's own, elsewhere 1252)\n"
-    "  --json                one JSON object instead of text\n";
 
 // Control characters as escapes, so that a row text stays on its line.
 std::string Plain(const std::string& text) {
@@ -43,30 +27,9 @@ std::string Plain(const std::string& text) {
     return out;
 }
 
-std::string Json(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (u < 0x20 || u == 0x7F) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04x", u);
-                out += buffer;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
-}
-
 const char* Name(Severity severity) { return severity == Severity::Error ? "error" : "warning"; }
+
+std::string Json(const std::string& text) { return JsonString(text); }
 
 std::string Where(const std::string& file, int line) {
     std::string out = file;
@@ -120,8 +83,12 @@ std::string FormatText(const Report& report, const std::string& folder) {
                ":\n    " + Plain(c.line) + "\n";
     }
     const int errors = report.Count(Severity::Error), warnings = report.Count(Severity::Warning);
-    out += "\nFindings: " + std::to_string(errors) + " error(s), " + std::to_string(warnings) +
-           " warning(s)\n";
+    out += "\nFindings: " + std::to_string(errors) + " error(s), " +
+           (report.warningsHidden > 0
+                ? std::to_string(report.warningsHidden) + " warning(s) not shown (--severity error)"
+                : std::to_string(warnings) + " warning(s)");
+    if (report.ignored > 0) out += ", " + std::to_string(report.ignored) + " ignored (--ignore)";
+    out += "\n";
     for (const Finding& f : report.findings) {
         const std::string where = Where(f.file, f.line);
         out += std::string("  ") + Name(f.severity) + " " + f.code + ": " +
@@ -183,72 +150,6 @@ std::string FormatJson(const Report& report, const std::string& folder, unsigned
     out += "],\n  \"errors\": " + std::to_string(report.Count(Severity::Error)) +
            ",\n  \"warnings\": " + std::to_string(report.Count(Severity::Warning)) + "\n}\n";
     return out;
-}
-
-int RunCheck(int argc, const char* const* argv, std::string& out, std::string& err) {
-    Request request;
-    bool json = false;
-    std::string codePageSource;
-    unsigned codePage = DefaultCodePage(codePageSource);
-    bool codePageGiven = false;
-    std::string folder;
-    auto bad = [&](const std::string& message) {
-        err += "setup-check: " + message + "\n" + kUsage;
-        return 2;
-    };
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool takesValue = arg == "--at" || arg == "--ce-manager" ||
-                                arg == "--palm-command" || arg == "--codepage";
-        if (takesValue && i + 1 >= argc) return bad(arg + " needs a value");
-        if (arg == "--help" || arg == "-h") {
-            out += kUsage;
-            return 0;
-        } else if (arg == "--json") {
-            json = true;
-        } else if (arg == "--at") {
-            request.at = argv[++i];
-        } else if (arg == "--ce-manager") {
-            request.ceManager = argv[++i];
-        } else if (arg == "--palm-command") {
-            request.palmCommand = argv[++i];
-        } else if (arg == "--codepage") {
-            const char* value = argv[++i];
-            char* end = nullptr;
-            const unsigned long n = std::strtoul(value, &end, 10);
-            if (!*value || *end || n == 0 || n > 65535) return bad("not a code page: " + std::string(value));
-            codePage = static_cast<unsigned>(n);
-            codePageGiven = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return bad("unknown option " + arg);
-        } else if (!folder.empty()) {
-            return bad("one folder only (" + folder + ", " + arg + ")");
-        } else if (arg.empty()) {
-            return bad("the folder's name is empty");
-        } else {
-            folder = arg;
-        }
-    }
-    if (folder.empty()) return bad("no folder given");
-    if (!IsFolder(folder)) return bad("no such folder: " + folder);
-    if (!IsAbsoluteWindowsPath(request.at))
-        return bad("--at needs an absolute Windows path, such as D:\\ or C:\\USERS\\A\\DOWNLO~1, "
-                   "not \"" + request.at + "\"");
-    std::string reason;
-    std::unique_ptr<Host> host = MakeHost(codePage, reason);
-    if (!host) return bad(reason);
-
-    const char last = folder.back();
-    request.folder = folder;
-    if (last != kPathSeparator && last != '/') request.folder += kPathSeparator;
-    Report report = CheckFolder(*host, request);
-    report.notes.insert(report.notes.begin(),
-                        "code page " + std::to_string(codePage) + " (" +
-                            (codePageGiven ? std::string("given with --codepage") : codePageSource) +
-                            ")");
-    const std::string shown = host->Text().LocalToUtf8(request.folder);
-    out += json ? FormatJson(report, shown, codePage, codePageGiven) : FormatText(report, shown);
-    return report.Count(Severity::Error) > 0 ? 1 : 0;
 }
 
 }  // namespace check

@@ -1,4 +1,6 @@
-// The report of setup-check as text for people and as JSON for build servers.
+// The formatters of setup-check's report: text for people, JSON of our own
+// for scripts written for it, and SARIF 2.1.0 (Sarif.cpp) for build servers
+// and editors. Each reads the report only.
 #pragma once
 
 #include <string>
@@ -10,10 +12,7 @@ namespace check {
 std::string FormatText(const Report& report, const std::string& folder);
 std::string FormatJson(const Report& report, const std::string& folder, unsigned codePage,
                        bool codePageGiven);
-
-// The whole program: arguments (without the program's name) in, report on
-// out and complaints on err; gives the exit status: 0 without errors, 1
-// with errors, 2 for bad usage.
-int RunCheck(int argc, const char* const* argv, std::string& out, std::string& err);
+// folder: as shown in the other formats; file names become URIs relative to it.
+std::string FormatSarif(const Report& report, const std::string& folder);
 
 }  // namespace check

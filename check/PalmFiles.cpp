@@ -30,7 +30,7 @@ bool HeaderRead(const PalmDatabase& db) {
 
 }  // namespace
 
-void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
+void CheckPalmFiles(Folder& folder) {
     Findings& findings = folder.findings;
     struct Read {
         std::string file;
@@ -38,42 +38,39 @@ void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
         PalmDatabase db;
     };
     std::vector<Read> read;
-    for (const ComponentFile& component : files) {
-        const FileFormat format = component.kind->format;
-        if (format != FileFormat::PalmResourceDatabase && format != FileFormat::PalmRecordDatabase)
-            continue;
-        const std::string file = folder.Display(component.name);
-        if (component.name.find(' ') != std::string::npos)
-            findings.Warning("palm-name-space", file, 0,
-                             "has a blank in its name: the Palm install tool gets every path in "
-                             "one argument, separated by blanks, and may take this one for two "
-                             "files; use a name without blanks");
-        std::string head;
-        uint64_t size = 0;
-        if (!folder.Read(component.name, kPalmHeadBytes, head, size)) {
+    for (const PalmFile& palm : folder.model.palmFiles) {
+        const FileFormat format = palm.component->kind->format;
+        const std::string& file = palm.file;
+        if (palm.component->name.find(' ') != std::string::npos)
+            findings.Add(rules::kPalmNameSpace, file, 0,
+                         "has a blank in its name: the Palm install tool gets every path in "
+                         "one argument, separated by blanks, and may take this one for two "
+                         "files; use a name without blanks");
+        if (!palm.read) {
             // A name the code page cannot hold is a finding of its own.
-            std::string local;
-            if (folder.names.Local(component.name, local))
-                findings.Error("file-unreadable", file, 0,
-                               "cannot be read as a file here, yet setup.exe lists it and hands "
-                               "it over: the Palm install tool cannot install it");
+            if (palm.nameHeld)
+                findings.Add(rules::kFileUnreadable, file, 0,
+                             "cannot be read as a file here, yet setup.exe lists it and hands "
+                             "it over: the Palm install tool cannot install it");
             continue;
         }
-        const PalmDatabase db = ReadPalmDatabase(head, size);
+        const PalmDatabase& db = palm.db;
+        const uint64_t size = palm.size;
         if (db.problem == PalmProblem::Empty) {
-            findings.Error("empty-file", file, 0, "is empty: the Palm install tool gets nothing to install");
+            findings.Add(rules::kEmptyFile, file, 0,
+                         "is empty: the Palm install tool gets nothing to install");
         } else if (db.problem != PalmProblem::None) {
-            findings.Error("palm-invalid", file, 0,
-                           "is no whole Palm database: it " + DescribePalmProblem(db, size) +
-                               "; the handheld will not take it");
+            findings.Add(rules::kPalmInvalid, file, 0,
+                         "is no whole Palm database: it " + DescribePalmProblem(db, size) +
+                             "; the handheld will not take it");
         } else if (format == FileFormat::PalmResourceDatabase && !db.IsResourceDatabase()) {
-            findings.Error("palm-invalid", file, 0,
-                           "is a record database (its header lacks the resource flag), not an "
-                           "application: a .prc must be a resource database");
+            findings.Add(rules::kPalmInvalid, file, 0,
+                         "is a record database (its header lacks the resource flag), not an "
+                         "application: a .prc must be a resource database");
         } else if (format == FileFormat::PalmRecordDatabase && db.IsResourceDatabase()) {
-            findings.Warning("palm-renamed-application", file, 0,
-                             "is a resource database, as an application is, not a record "
-                             "database: probably an application renamed to .pdb");
+            findings.Add(rules::kPalmRenamedApplication, file, 0,
+                         "is a resource database, as an application is, not a record "
+                         "database: probably an application renamed to .pdb");
         }
         if (HeaderRead(db)) read.push_back({file, format, db});
     }
@@ -84,11 +81,11 @@ void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
         if (r.format == FileFormat::PalmResourceDatabase) creators.insert(r.db.creator);
         auto first = byName.emplace(r.db.name, r.file);
         if (!first.second)
-            findings.Error("palm-duplicate-name", r.file, 0,
-                           "its database name \"" + EscapeInvalidUtf8(r.db.name) +
-                               "\" is also that of " + first.first->second +
-                               ": the handheld keeps one database of a name, and which one "
-                               "depends on the order they are installed in");
+            findings.Add(rules::kPalmDuplicateName, r.file, 0,
+                         "its database name \"" + EscapeInvalidUtf8(r.db.name) +
+                             "\" is also that of " + first.first->second +
+                             ": the handheld keeps one database of a name, and which one "
+                             "depends on the order they are installed in");
     }
     // Databases the product ships under other names are never handed over.
     const ComponentKind& databases = kComponentKinds[2];
@@ -100,24 +97,25 @@ void CheckPalmFiles(Folder& folder, const std::vector<ComponentFile>& files) {
             continue;
         std::string head;
         uint64_t size = 0;
-        if (!folder.ReadLocal(folder.request.folder + entry.local, kPalmHeadBytes, head, size))
+        if (!ReadBytes(folder.host, folder.request.folder + entry.local, kPalmHeadBytes, head,
+                       size))
             continue;
         const PalmDatabase db = ReadPalmDatabase(head, size);
         if (!HeaderRead(db)) continue;
         const std::string pattern = std::string(databases.prefix) + "*" + databases.suffix;
-        findings.Warning("palm-not-listed", entry.utf8, 0,
-                         "is a Palm database (\"" + EscapeInvalidUtf8(db.name) +
-                             "\") that setup.exe neither lists nor installs: it takes databases "
-                             "named " + pattern + " only; rename it " + databases.prefix +
-                             entry.utf8 + " if it belongs to the product",
-                         pattern);
+        findings.Add(rules::kPalmNotListed, entry.utf8, 0,
+                     "is a Palm database (\"" + EscapeInvalidUtf8(db.name) +
+                         "\") that setup.exe neither lists nor installs: it takes databases "
+                         "named " + pattern + " only; rename it " + databases.prefix +
+                         entry.utf8 + " if it belongs to the product",
+                     pattern);
     }
     for (const Read& r : read)
         if (r.format == FileFormat::PalmRecordDatabase && creators.count(r.db.creator) == 0)
-            findings.Warning("palm-orphan-database", r.file, 0,
-                             "its creator " + FourCc(r.db.creator) +
-                                 " is that of no application in this folder: on the handheld "
-                                 "it belongs to no application installed with it");
+            findings.Add(rules::kPalmOrphanDatabase, r.file, 0,
+                         "its creator " + FourCc(r.db.creator) +
+                             " is that of no application in this folder: on the handheld "
+                             "it belongs to no application installed with it");
 }
 
 }  // namespace check

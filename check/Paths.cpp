@@ -7,11 +7,17 @@ namespace check {
 
 namespace {
 
+using platform::kMaxPath;
+
 const char kSetupName[] = "setup.exe";
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
 std::string Characters(std::size_t n) { return std::to_string(n) + " characters"; }
+
+// Whether setup.exe's own path at the end user's is short enough; when it is
+// not, that is the one path finding.
+bool SetupPathFits(const Folder& folder) {
+    return folder.at.size() + sizeof kSetupName - 1 < kMaxPath;
+}
 
 }  // namespace
 
@@ -19,7 +25,8 @@ bool IsAbsoluteWindowsPath(const std::string& path) {
     if (path.find_first_of("/<>\"|?*") != std::string::npos ||
         path.find(':', 2) != std::string::npos)
         return false;
-    const bool drive = path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+    const bool drive = path.size() >= 3 && platform::IsAsciiLetter(path[0]) && path[1] == ':' &&
+                       path[2] == '\\';
     // \\server\share\...
     const std::size_t share = path.size() > 2 && path.compare(0, 2, "\\\\") == 0
                                   ? path.find('\\', 2)
@@ -42,36 +49,37 @@ std::vector<std::string> PathParts(const std::string& path) {
     return parts;
 }
 
-bool SetupPathFits(const Folder& folder) {
-    return folder.at.size() + sizeof kSetupName - 1 < kMaxPath;
+void CheckFilePath(Folder& folder, const std::string& display, std::size_t length,
+                   const char* outcome) {
+    length += folder.at.size();
+    if (SetupPathFits(folder) && length >= kMaxPath)
+        folder.findings.Add(rules::kPathTooLong, display, 0,
+                            "its path at the end user's would be " + Characters(length) +
+                                ", reaching Windows' limit of " + std::to_string(kMaxPath) +
+                                ": " + outcome);
 }
 
-void CheckPaths(Folder& folder, const std::vector<ComponentFile>& files) {
+void CheckPaths(Folder& folder) {
     const std::string& at = folder.at;
     const std::string limit = "reaching Windows' limit of " + std::to_string(kMaxPath);
     if (at.size() >= kMaxPath) {
-        folder.findings.Error("path-too-long", "", 0,
-                              "the folder's path at the end user's (--at) is " +
-                                  Characters(at.size()) + ", " + limit +
-                                  ": setup.exe cannot run from it");
+        folder.findings.Add(rules::kPathTooLong, "", 0,
+                            "the folder's path at the end user's (--at) is " +
+                                Characters(at.size()) + ", " + limit +
+                                ": setup.exe cannot run from it");
         return;
     }
     const std::size_t setupPath = at.size() + sizeof kSetupName - 1;
     if (setupPath >= kMaxPath) {
-        folder.findings.Error("path-too-long", kSetupName, 0,
-                              "its path at the end user's would be " + Characters(setupPath) +
-                                  ", " + limit +
-                                  ": setup.exe cannot find its own folder and lists nothing");
+        folder.findings.Add(rules::kPathTooLong, kSetupName, 0,
+                            "its path at the end user's would be " + Characters(setupPath) +
+                                ", " + limit +
+                                ": setup.exe cannot find its own folder and lists nothing");
         return;
     }
-    for (const ComponentFile& file : files) {
-        const std::size_t length = at.size() + file.name.size();
-        if (length >= kMaxPath)
-            folder.findings.Error("path-too-long", folder.Display(file.name), 0,
-                                  "its path at the end user's would be " + Characters(length) +
-                                      ", " + limit +
-                                      ": setup.exe and the install tools cannot open it there");
-    }
+    for (const ComponentFile& file : folder.model.files)
+        CheckFilePath(folder, folder.Display(file.name), file.name.size(),
+                      "setup.exe and the install tools cannot open it there");
 }
 
 }  // namespace check

@@ -18,6 +18,9 @@ std::string EscapedByte(unsigned char byte);
 // UTF-8 text with each byte that is not part of a character as \xNN.
 std::string EscapeInvalidUtf8(const std::string& text);
 
+// Text as a JSON string, quotes included; control characters escaped.
+std::string JsonString(const std::string& text);
+
 // UTF-8 text with its letters in lower case, for comparing names as Windows
 // does without regard to case: ASCII, Latin-1, Latin Extended-A, Greek,
 // Cyrillic and fullwidth Latin letters; other bytes as they are.

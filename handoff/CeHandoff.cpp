@@ -8,7 +8,7 @@ const char kCeAppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App 
 
 namespace {
 
-constexpr uint32_t kValueBuffer = 260;  // MAX_PATH, terminator included
+constexpr uint32_t kValueBuffer = platform::kMaxPath;
 
 // The registered path of the CE Application Manager, or false. The value's
 // type is not examined, but its text never extends past the bytes read: a

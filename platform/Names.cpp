@@ -4,12 +4,6 @@
 
 namespace platform {
 
-namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
-
 bool EqualAsciiNoCase(const char* a, const char* b, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i)
         if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;

@@ -21,8 +21,11 @@ constexpr long kErrorSuccess = 0;               // ERROR_SUCCESS
 constexpr long kErrorMoreData = 234;            // ERROR_MORE_DATA
 // CreateProcess takes at most 32,767 characters, the terminator included.
 constexpr uint32_t kMaxCommandLine = 32766;
+// MAX_PATH: a path's characters with the terminator, the most the ANSI file
+// calls and the program's path buffers take.
+constexpr uint32_t kMaxPath = 260;
 
-// Message-box icon flags, as MessageBoxA takes them.
+// Message-box icon flags, as MessageBoxW takes them.
 constexpr uint32_t kIconError = 0x10;        // MB_ICONERROR
 constexpr uint32_t kIconWarning = 0x30;      // MB_ICONWARNING
 constexpr uint32_t kIconInformation = 0x40;  // MB_ICONINFORMATION
@@ -101,7 +104,8 @@ public:
     // --- LoadStringA from the resource module.
     virtual int LoadResourceString(uint32_t id, char* buffer, int size) = 0;
 
-    // --- MessageBoxA; the result is not used by anyone.
+    // --- MessageBoxW of the ANSI texts converted to UTF-16; the result is not
+    // used by anyone.
     virtual void ShowMessageBox(WindowHandle owner, const std::string& text,
                             const std::string& caption, uint32_t flags) = 0;
 

@@ -75,15 +75,13 @@ private:
     TextModeReader reader_;
 };
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 }  // namespace
 
 bool ListsBefore(const std::string& a, const std::string& b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = static_cast<unsigned char>(Upper(a[i]));
-        const unsigned char y = static_cast<unsigned char>(Upper(b[i]));
+        const unsigned char x = static_cast<unsigned char>(UpperAscii(a[i]));
+        const unsigned char y = static_cast<unsigned char>(UpperAscii(b[i]));
         if (x != y) return x < y;
     }
     if (a.size() != b.size()) return a.size() < b.size();

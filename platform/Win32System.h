@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/Handles_win32.h"
 #include "platform/Platform.h"
 
@@ -48,6 +50,12 @@ private:
     bool versionLoaded_ = false;  // tried once, whether or not it loaded
     LibraryHandle version_;
 };
+
+// Text of a code page in UTF-16 (MultiByteToWideChar), as the A calls
+// convert it; empty when it cannot be converted. With valid: false when some
+// bytes are not valid in the code page (they are converted as Windows does
+// without MB_ERR_INVALID_CHARS).
+std::wstring WidenText(UINT codePage, const std::string& text, bool* valid = nullptr);
 
 // Restricts library loading to the system directory; must run first.
 void RestrictLibrarySearch();

@@ -16,6 +16,7 @@ static_assert(kIconError == MB_ICONERROR, "MB_ICONERROR");
 static_assert(kIconWarning == MB_ICONWARNING, "MB_ICONWARNING");
 static_assert(kIconInformation == MB_ICONINFORMATION, "MB_ICONINFORMATION");
 static_assert(kMbOk == MB_OK, "MB_OK");
+static_assert(kMaxPath == MAX_PATH, "MAX_PATH");
 
 namespace {
 
@@ -232,25 +233,33 @@ int Win32System::LoadResourceString(uint32_t id, char* buffer, int size) {
     return LoadStringA(resourceModule_, id, buffer, size);
 }
 
-namespace {
-
-// The ANSI text in UTF-16, NUL-terminated, converted from the ANSI code page
-// as MessageBoxA would; empty when it cannot be converted.
-std::vector<wchar_t> Widen(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::vector<wchar_t> wide(n > 0 ? static_cast<std::size_t>(n) : 1, L'\0');
-    if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), n);
+std::wstring WidenText(UINT codePage, const std::string& text, bool* valid) {
+    if (valid) *valid = true;
+    if (text.empty()) return std::wstring();
+    const int size = static_cast<int>(text.size());
+    DWORD flags = valid ? MB_ERR_INVALID_CHARS : 0;
+    int n = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
+    if (n <= 0 && flags != 0) {
+        *valid = false;
+        flags = 0;
+        n = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    }
+    if (n <= 0) {
+        if (valid) *valid = false;
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), size, &wide[0], n);
     return wide;
 }
-
-}  // namespace
 
 void Win32System::ShowMessageBox(WindowHandle owner, const std::string& text,
                                  const std::string& caption, uint32_t flags) {
     // The wide box, not MessageBoxA: MessageBoxA loses a text of more than
     // 32,767 characters (its conversion fails and the box shows garbage);
     // converting here keeps every character.
-    MessageBoxW(static_cast<HWND>(owner), Widen(text).data(), Widen(caption).data(), flags);
+    MessageBoxW(static_cast<HWND>(owner), WidenText(CP_ACP, text).c_str(),
+                WidenText(CP_ACP, caption).c_str(), flags);
 }
 
 bool Win32System::IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }

@@ -10,7 +10,7 @@ packages=(cmake g++ make python3 libgtest-dev googletest
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick x11-utils
           clang libclang-rt-14-dev osslsigncode openssl zip unzip
-          gcab cabextract locales libmspack-dev pkg-config libpalm-perl)
+          gcab cabextract locales libmspack-dev pkg-config libpalm-perl nodejs)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -23,10 +23,31 @@ make_locale() {
   echo "making the locale ja_JP.UTF-8"
   localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 2>/dev/null || "${as_root[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 }
+# Microsoft's SARIF validator for the folder check's SARIF output, from npm
+# into the build tree (build/tools/sarif). Its package's install script,
+# which npm does not run, would only make the .NET program executable. Where
+# it cannot be had the SARIF test says so and is skipped.
+sarif_version=5.7.0
+sarif_dir=$(cd "$(dirname "$0")/.." && pwd)/build/tools/sarif
+sarif_tool=$sarif_dir/node_modules/@microsoft/sarif-multitool-linux/Sarif.Multitool
+install_sarif() {
+  [ -x "$sarif_tool" ] && grep -q "\"version\": \"$sarif_version\"" \
+    "$sarif_dir/node_modules/@microsoft/sarif-multitool/package.json" 2>/dev/null && return 0
+  echo "installing the SARIF validator (@microsoft/sarif-multitool $sarif_version) into $sarif_dir"
+  mkdir -p "$sarif_dir"
+  if timeout 300 npm install --prefix "$sarif_dir" --no-audit --no-fund --silent \
+       "@microsoft/sarif-multitool@$sarif_version" && [ -f "$sarif_tool" ]; then
+    chmod u+x "$sarif_tool"
+  else
+    echo "the SARIF validator could not be installed: the SARIF test will be skipped"
+  fi
+}
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 if [ ${#missing[@]} -eq 0 ]; then
+  command -v npm >/dev/null || { "${as_root[@]}" apt-get install -y -qq npm || true; }
   make_locale
+  install_sarif
   exit 0
 fi
 
@@ -38,4 +59,8 @@ fi
 # With Wine's recommended libraries (X rendering, fonts), as the tests were
 # measured with them.
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}"
+# Debian's nodejs comes without npm; other builds of it bring their own.
+command -v npm >/dev/null ||
+  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq npm
 make_locale
+install_sarif

@@ -31,16 +31,25 @@ if(WIN32)
   endif()
 else()
   file(GLOB CHECK_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*Test.cpp)
-  add_executable(check_tests ${CHECK_TESTS})
+  # The command line is the program's entry file, here without its main().
+  add_executable(check_tests ${CHECK_TESTS} ${CMAKE_SOURCE_DIR}/check/Main.cpp)
   target_include_directories(check_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(check_tests PRIVATE setup_check_logic GTest::gtest GTest::gtest_main)
   target_compile_options(check_tests PRIVATE -Wall -Wextra)
-  target_compile_definitions(check_tests PRIVATE SETUP_FOLDERS="${SETUP_FOLDERS}"
-    SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_compile_definitions(check_tests PRIVATE SETUP_CHECK_NO_MAIN
+    SETUP_FOLDERS="${SETUP_FOLDERS}" SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_dependencies(check_tests setup_folders)
   gtest_discover_tests(check_tests DISCOVERY_TIMEOUT 60)
   # Damaged cabinets and Palm databases against independent readers.
   add_test(NAME check.parity COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/parity.py
     $<TARGET_FILE:setup-check> ${SETUP_FOLDERS}/Damaged)
   set_tests_properties(check.parity PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
+  # The SARIF output of every test folder, through Microsoft's validator,
+  # which scripts/install-deps.sh installs into build/tools/sarif.
+  set(sarif_tool @microsoft/sarif-multitool-linux/Sarif.Multitool)
+  add_test(NAME check.sarif-validates COMMAND ${Python3_EXECUTABLE}
+    ${CMAKE_CURRENT_LIST_DIR}/validate_sarif.py $<TARGET_FILE:setup-check> ${SETUP_FOLDERS}
+    ${CMAKE_SOURCE_DIR}/build/tools/sarif/node_modules/${sarif_tool}
+    ${CMAKE_BINARY_DIR}/tests/sarif)
+  set_tests_properties(check.sarif-validates PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
 endif()

@@ -3,11 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <set>
 
 #include "catalogue/Discovery.h"
 #include "check/Check.h"
 #include "check/Host.h"
 #include "check/Files.h"
+#include "check/Main.h"
+#include "check/Rules.h"
 #include "fakes/FakeSystem.h"
 
 using namespace files;
@@ -351,6 +357,15 @@ TEST(SetupCheck, EachFindingHasAFolderThatShowsItAndANearMissThatDoesNot) {
     };
     // The clean folder's own paths at the longest --at above stay short.
     EXPECT_EQ(Findings(Check(Clean(), at200)), std::vector<std::string>{});
+    // Every rule of the table has its case here (the last two have tests of
+    // their own), with the table's severity.
+    std::set<std::string> shown = {"E nothing-to-install", "E command-line-too-long"}, table;
+    for (const auto& c : cases)
+        for (const std::string& f : c.findings) shown.insert(f.substr(0, f.find(' ', 2)));
+    for (const check::Rule* rule : check::kRules)
+        table.insert(std::string(rule->severity == check::Severity::Error ? "E " : "W ") +
+                     rule->code);
+    EXPECT_EQ(shown, table);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Folder shows = c.shows, nearMiss = c.nearMiss;
@@ -408,6 +423,74 @@ TEST(SetupCheck, CommandLineLimitIsSetupsOwnAndNamesTheToolLeftOut) {
     ASSERT_NE(tooLong, r.findings.end());
     EXPECT_NE(tooLong->reason.find("Palm install tool's command line"), std::string::npos);
     EXPECT_NE(tooLong->reason.find("CE Application Manager still runs"), std::string::npos);
+}
+
+// The command line's options over the build's folder of mistakes: one row
+// each, with what the output must and must not hold.
+TEST(SetupCheck, OptionsListFilterAndFormatTheFindings) {
+    const std::string mistakes = std::string(SETUP_FOLDERS) + "/Mistakes";
+    std::ifstream readme(std::string(SOURCE_DIR) + "/README.md");
+    const std::string guide((std::istreambuf_iterator<char>(readme)),
+                            std::istreambuf_iterator<char>());
+    auto run = [](const std::vector<std::string>& args, std::string& out, std::string& err) {
+        std::vector<const char*> argv;
+        for (const std::string& a : args) argv.push_back(a.c_str());
+        return check::RunCheck(static_cast<int>(argv.size()), argv.data(), out, err);
+    };
+    std::string all, unused;
+    ASSERT_EQ(run({mistakes}, all, unused), 1);
+    const std::size_t counts = all.find("Findings: ");
+    const int errors = std::atoi(all.c_str() + counts + 10);
+    const std::string warnings = all.substr(all.find(", ", counts), all.find(" warning(s)", counts) -
+                                                                        all.find(", ", counts));
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::vector<std::string> has, hasNot;
+    } rows[] = {
+        // The vendor's guide shows the table as --list-rules prints it.
+        {{"--list-rules"}, 0,
+         {"| `cab-damaged` | a cabinet that cannot be read whole", "Warnings: probably not"}, {}},
+        // Every error ignored: the run passes, and the text says what it left out.
+        {{"--ignore",
+          "ce-row-outside-component,cab-missing,ce-ini-invalid,cab-damaged,description-encoding",
+          "--ignore", "empty-file,palm-invalid,palm-duplicate-name",
+          "--ignore", "cab-no-setup-file,cab-setup-damaged", mistakes},
+         0,
+         {"Findings: 0 error(s)" + warnings + " warning(s), " + std::to_string(errors) +
+              " ignored (--ignore)\n",
+          "warning line-split"},
+         {"error "}},
+        {{"--format", "json", mistakes}, 1, {"\"errors\": " + std::to_string(errors) + ",\n"}, {}},
+        {{"--severity", "error", mistakes}, 1,
+         {"error cab-missing", " warning(s) not shown (--severity error)"}, {"warning "}},
+        {{"--severity", "warning", "--ignore", "alias-match", mistakes}, 1,
+         {"warning folder-match", "error cab-missing"}, {"alias-match"}},
+        {{"--format", "sarif", "--severity", "error", mistakes}, 1,
+         {"\"version\": \"2.1.0\"", "\"ruleId\": \"cab-missing\"", "\"level\": \"error\""},
+         {"\"level\": \"warning\", \"message\""}},
+        {{"--ignore", "cab-missing,no-such-code", mistakes}, 2, {}, {}},
+        {{"--ignore", "", mistakes}, 2, {}, {}},
+        {{"--severity", "note", mistakes}, 2, {}, {}},
+        {{"--format", "xml", mistakes}, 2, {}, {}},
+    };
+    for (const auto& row : rows) {
+        std::string out, err;
+        const int status = run(row.args, out, err);
+        SCOPED_TRACE(row.args.front() + " " + row.args[1 % row.args.size()]);
+        EXPECT_EQ(status, row.status) << err;
+        for (const std::string& part : row.has)
+            EXPECT_NE(out.find(part), std::string::npos) << part;
+        for (const std::string& part : row.hasNot)
+            EXPECT_EQ(out.find(part), std::string::npos) << part;
+        if (row.status == 2) {
+            EXPECT_NE(err.find("usage: setup-check"), std::string::npos);
+        }
+        if (row.args.front() == "--list-rules") {
+            EXPECT_NE(guide.find(out), std::string::npos)
+                << "README.md's tables of codes are not what setup-check --list-rules prints";
+        }
+    }
 }
 
 }  // namespace

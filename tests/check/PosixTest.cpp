@@ -10,7 +10,7 @@
 
 #include "check/Files.h"
 #include "check/Host.h"
-#include "check/Output.h"
+#include "check/Main.h"
 #include "check/Text.h"
 #include "platform/PosixSystem.h"
 
