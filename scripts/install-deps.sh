@@ -23,10 +23,19 @@ make_locale() {
   echo "making the locale ja_JP.UTF-8"
   localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 2>/dev/null || "${as_root[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 }
+# A locale without an ANSI code page of its own gives Wine code page 65001
+# (UTF-8), for the run of setup.exe and the folder check under it.
+make_utf8_locale() {
+  locale -a 2>/dev/null | grep -qix 'hi_IN.utf8' && return 0
+  echo "making the locale hi_IN.UTF-8"
+  localedef -i hi_IN -f UTF-8 hi_IN.UTF-8 2>/dev/null \
+    || "${as_root[@]}" localedef -i hi_IN -f UTF-8 hi_IN.UTF-8
+}
 as_root=()
 [ "$(id -u)" -eq 0 ] || as_root=(sudo)
 if [ ${#missing[@]} -eq 0 ]; then
   make_locale
+  make_utf8_locale
   exit 0
 fi
 
@@ -39,3 +48,4 @@ fi
 # measured with them.
 DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}"
 make_locale
+make_utf8_locale

@@ -690,6 +690,8 @@ void ScenarioDiscovery() {
     ExpectRows(run, files, "discovery");
     ExpectCentred(run.dialog);
 
+    // What the check boxes show follows their state, both ways.
+    ExpectToggleRedraws(run, 0, "discovery");
     // Install follows the check boxes: enabled while any row is checked.
     const int n = static_cast<int>(rows.size());
     for (int i = 0; i < n; ++i) {
