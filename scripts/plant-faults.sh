@@ -37,14 +37,14 @@ fault $sel "if (RowCount() > 0) EnableWindow(installButton_, TRUE);" \
 fault $sel "MAKELPARAM((widest + 25)" "MAKELPARAM((widest + 20)" "a narrower column"
 fault $sel "EnableWindow(installButton_, anyChecked ? TRUE : FALSE);" \
   "EnableWindow(installButton_, TRUE);" "Install stays enabled with every row unchecked"
-fault $sel "EndDialog(Window(), id);" "EndDialog(Window(), IDCANCEL);" \
+fault $sel "EndDialog(Window(), id);" "EndDialog(Window(), id + 1);" \
   "exit code 2 after Install"
 w32=platform/Win32System_win32.cpp
 fault $w32 "return LoadLibraryA(path);" "return LoadLibraryA(name);" \
   "the library fallback loads by bare name"
 fault $w32 'calls.setDllDirectory("");' "(void)calls;" \
   "the current directory stays in the search without SetDefaultDllDirectories"
-fault platform/ExactConversion.cpp "if (codePage == kCodePageUtf8) return" "return" \
+fault platform/ExactConversion.cpp "== kCodePageUtf8)" "== kCodePageUtf8 && false)" \
   "the UTF-8 branch of the exact conversion removed"
 fault $w32 "WaitForSingleObject(child.Get(), INFINITE);" "" "not waiting for a tool"
 fault $w32 'FILE* file = std::fopen(path.c_str(), "r");' \
