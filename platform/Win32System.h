@@ -57,8 +57,20 @@ private:
 // without MB_ERR_INVALID_CHARS).
 std::wstring WidenText(UINT codePage, const std::string& text, bool* valid = nullptr);
 
+// The calls behind the two library decisions below, so that a test can play
+// a system that lacks or refuses one; SystemLibraryCalls() gives the real ones.
+struct LibraryCalls {
+    HMODULE(WINAPI* loadLibraryEx)(LPCSTR, HANDLE, DWORD);
+    BOOL(WINAPI* setDefaultDllDirectories)(DWORD);  // null where kernel32 has none
+    BOOL(WINAPI* setDllDirectory)(LPCSTR);
+};
+LibraryCalls SystemLibraryCalls();
+
 // Restricts library loading to the system directory; must run first.
-void RestrictLibrarySearch();
+void RestrictLibrarySearch(const LibraryCalls& calls = SystemLibraryCalls());
+
+// A library from the system directory only; null when it cannot be loaded.
+HMODULE LoadSystemLibrary(const char* name, const LibraryCalls& calls = SystemLibraryCalls());
 
 // InitCommonControlsEx, from comctl32 loaded at run time.
 void InitCommonControlsAtRunTime(DWORD classes);

@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include "platform/ExactConversion.h"
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -17,6 +19,9 @@ static_assert(kIconWarning == MB_ICONWARNING, "MB_ICONWARNING");
 static_assert(kIconInformation == MB_ICONINFORMATION, "MB_ICONINFORMATION");
 static_assert(kMbOk == MB_OK, "MB_OK");
 static_assert(kMaxPath == MAX_PATH, "MAX_PATH");
+static_assert(kCodePageUtf8 == CP_UTF8, "CP_UTF8");
+static_assert(kNoBestFitChars == WC_NO_BEST_FIT_CHARS, "WC_NO_BEST_FIT_CHARS");
+static_assert(kErrorInvalidChars == WC_ERR_INVALID_CHARS, "WC_ERR_INVALID_CHARS");
 
 namespace {
 
@@ -69,9 +74,30 @@ Fn As(FARPROC proc) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
 }
 
-// A library from the system directory only; null when it cannot be loaded.
-HMODULE LoadSystemLibrary(const char* name) {
-    HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+FARPROC Find(const LibraryHandle& library, const char* name) {
+    return library.Get() ? GetProcAddress(library.Get(), name) : nullptr;
+}
+
+}  // namespace
+
+LibraryCalls SystemLibraryCalls() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return {LoadLibraryExA,
+            As<SetDefaultDllDirectoriesFn>(GetProcAddress(kernel, "SetDefaultDllDirectories")),
+            SetDllDirectoryA};
+}
+
+void RestrictLibrarySearch(const LibraryCalls& calls) {
+    if (calls.setDefaultDllDirectories &&
+        calls.setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return;
+    // Without it, at least the current directory leaves the search order.
+    calls.setDllDirectory("");
+}
+
+HMODULE LoadSystemLibrary(const char* name, const LibraryCalls& calls) {
+    HMODULE module = calls.loadLibraryEx(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module) return module;
     // The fallback. Systems without the search flag reject it; a bare name
     // would still be looked for in the program's folder first, so the system's
@@ -83,21 +109,6 @@ HMODULE LoadSystemLibrary(const char* name) {
     path[n] = '\\';
     std::memcpy(path + n + 1, name, length + 1);
     return LoadLibraryA(path);
-}
-
-FARPROC Find(const LibraryHandle& library, const char* name) {
-    return library.Get() ? GetProcAddress(library.Get(), name) : nullptr;
-}
-
-}  // namespace
-
-void RestrictLibrarySearch() {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    auto setDefault = As<SetDefaultDllDirectoriesFn>(GetProcAddress(kernel, "SetDefaultDllDirectories"));
-    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
-    // Without it, at least the current directory leaves the search order.
-    SetDllDirectoryA("");
 }
 
 void InitCommonControlsAtRunTime(DWORD classes) {
@@ -142,14 +153,11 @@ uint32_t Win32System::WideShortPathName(const char16_t* path, char16_t* buffer, 
 bool Win32System::ExactAnsiText(const char16_t* text, uint32_t length, std::string& ansi) {
     ansi.clear();
     if (length == 0) return true;
-    // A UTF-8 code page is converted otherwise: it takes neither the
-    // no-best-fit flag nor the default-character report (the call fails with
-    // them), has no look-alikes to avoid, and with WC_ERR_INVALID_CHARS
-    // refuses what is not valid UTF-16 instead.
-    const bool utf8 = GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+    // A UTF-8 code page is converted otherwise (ExactConversionFor says how).
+    const ExactConversion how = ExactConversionFor(GetACP());
+    const DWORD flags = how.flags;
     BOOL usedDefault = FALSE;
-    BOOL* report = utf8 ? nullptr : &usedDefault;
+    BOOL* report = how.reportDefault ? &usedDefault : nullptr;
     const int units = static_cast<int>(length);
     const int n = WideCharToMultiByte(CP_ACP, flags, Wide(text), units, nullptr, 0, nullptr, report);
     if (n <= 0 || usedDefault) return false;

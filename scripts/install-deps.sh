@@ -23,6 +23,14 @@ make_locale() {
   echo "making the locale ja_JP.UTF-8"
   localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 2>/dev/null || "${as_root[@]}" localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 }
+# A locale without an ANSI code page of its own gives Wine code page 65001
+# (UTF-8), for the run of setup.exe and the folder check under it.
+make_utf8_locale() {
+  locale -a 2>/dev/null | grep -qix 'hi_IN.utf8' && return 0
+  echo "making the locale hi_IN.UTF-8"
+  localedef -i hi_IN -f UTF-8 hi_IN.UTF-8 2>/dev/null \
+    || "${as_root[@]}" localedef -i hi_IN -f UTF-8 hi_IN.UTF-8
+}
 # Microsoft's SARIF validator for the folder check's SARIF output, from npm
 # into the build tree (build/tools/sarif). Its package's install script,
 # which npm does not run, would only make the .NET program executable. Where
@@ -48,6 +56,7 @@ if [ ${#missing[@]} -eq 0 ]; then
   command -v npm >/dev/null || { "${as_root[@]}" apt-get install -y -qq npm || true; }
   make_locale
   install_sarif
+  make_utf8_locale
   exit 0
 fi
 
@@ -64,3 +73,4 @@ command -v npm >/dev/null ||
   DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq npm
 make_locale
 install_sarif
+make_utf8_locale

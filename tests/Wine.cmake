@@ -180,6 +180,11 @@ foreach(name IN LISTS E2E_SCENARIOS)
   endif()
 endforeach()
 
+# Under a locale without an ANSI code page of its own, which gives Wine code
+# page 65001 (UTF-8), as Windows 10 and 11 have it as an option.
+add_e2e_scenario(install-utf8)
+set_property(TEST e2e.install-utf8 APPEND PROPERTY ENVIRONMENT LANG=hi_IN.UTF-8 LC_ALL=hi_IN.UTF-8)
+
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/e2e/Demo.cmake)
   include(${CMAKE_CURRENT_LIST_DIR}/e2e/Demo.cmake)
 endif()

@@ -8,10 +8,12 @@ if(WIN32)
     target_include_directories(e2e_setup_check PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     add_dependencies(e2e_setup_check setup-check)
     add_dependencies(e2e_setup_check setup_folders)
-    # In code page 1252 and, with a Japanese locale, in 932; each keeps its
-    # reports for the comparison with the native build's.
+    # In code page 1252, with a Japanese locale in 932 and with one that has
+    # no ANSI code page of its own in 65001 (UTF-8); each keeps its reports
+    # for the comparison with the native build's.
     set(reports ${CMAKE_BINARY_DIR}/tests/check-reports)
-    foreach(run IN ITEMS "1252;C.UTF-8;Sample CD;Mistakes;Damaged" "932;ja_JP.UTF-8;Japanese CD")
+    foreach(run IN ITEMS "1252;C.UTF-8;Sample CD;Mistakes;Damaged" "932;ja_JP.UTF-8;Japanese CD"
+                     "65001;hi_IN.UTF-8;UTF-8 CD")
       list(POP_FRONT run codepage locale)
       set(test e2e.setup-check-${codepage})
       add_wine_test(NAME ${test} TIMEOUT 150

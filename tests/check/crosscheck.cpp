@@ -8,8 +8,9 @@
 //
 // It checks the build's folders (--folders) meant for its ANSI code page,
 // which must be the one given: 1252 the sample and the mistakes, 932 the
-// Japanese CD. --reports keeps
-// setup-check.exe's report on each, as <folder>.json.
+// Japanese CD, 65001 (UTF-8) the UTF-8 CD. setup-check.exe is given no code
+// page: it must take the machine's. --reports keeps setup-check.exe's report
+// on each, as <folder>.json.
 //
 // The last line printed is "N passed, M failed"; the exit code is 0 only
 // when nothing failed.
@@ -44,6 +45,7 @@ const struct {
       "palm-not-listed"}},
     {1252, "Damaged", 1, {"cab-damaged", "palm-invalid"}},
     {932, "Japanese CD", 1, {"cab-missing"}},
+    {65001, "UTF-8 CD", 0, {}},
 };
 
 struct Options {
@@ -210,6 +212,10 @@ void CrossCheck(const char* what, const std::string& root, DWORD expectedStatus,
     if (!g_options.reports.empty())
         ok(MakeDirectories(g_options.reports) && WriteTextFile(report, json),
            "%s: report saved in %s", what, g_options.reports.c_str());
+    const std::string machine = "\"codePage\": " + std::to_string(GetACP()) + ",";
+    ok(json.find(machine) != std::string::npos &&
+           json.find("\"codePageGiven\": false") != std::string::npos,
+       "%s: setup-check.exe took the machine's code page %u", what, GetACP());
     const std::vector<std::string> rows = JsonStrings(json, "rows", "text");
     const std::vector<std::string> lines = JsonStrings(json, "commandLines", "line");
     ok(!shown.empty() && rows == shown, "%s: setup-check's rows %s, setup.exe's %s", what,
@@ -258,7 +264,7 @@ int main(int argc, char** argv) {
         any = true;
         CrossCheck(f.folder, g_options.work + "\\" + std::to_string(codePage), f.status, f.codes);
     }
-    ok(any, "folders to check in code page %u (1252, or 932 with a Japanese locale)", codePage);
+    ok(any, "folders to check in code page %u (1252, 932 or 65001 by the locale)", codePage);
     std::printf("setup-check cross-check: %lu ms\n", GetTickCount() - start);
     std::printf("%d passed, %d failed\n", PassedCount(), FailedCount());
     return FailedCount() ? 1 : 0;

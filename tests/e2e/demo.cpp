@@ -112,10 +112,21 @@ void Report(const Demo& d) {
 
 // ---- Pictures -------------------------------------------------------------------
 
-// Saves <shots>\<name>.bmp when pictures were asked for.
-void Shoot(HWND hwnd, const char* name) {
+// Saves <shots>\<name>.bmp when pictures were asked for. A picture of the
+// selection dialog (run given) must show its rows.
+void Shoot(HWND hwnd, const char* name, const SetupRun* run = nullptr) {
     if (g_options.shots.empty()) return;
     const Pixels p = GrabSettled(hwnd);
+    if (run) {
+        RECT at{};
+        GetWindowRect(hwnd, &at);
+        const std::vector<RowPlace> places = VisibleRows(*run);
+        const std::vector<std::string> texts = Texts(run->Rows());
+        ok(places.size() == texts.size(), "%s: all %u rows visible, %u seen", name,
+           static_cast<unsigned>(texts.size()), static_cast<unsigned>(places.size()));
+        const std::string undrawn = UndrawnRows(p, POINT{at.left, at.top}, places, texts);
+        ok(undrawn.empty(), "%s: the picture shows the rows:%s", name, undrawn.c_str());
+    }
     // A failed grab gives a black or empty picture; a dialog has text, a
     // frame and buttons in several colours.
     const int colours = DistinctColours(p, 8);
@@ -196,7 +207,7 @@ int Walk() {
         if (!g_options.shots.empty() &&
             ok(GetForegroundWindow() == run.dialog, "the dialog is in front"))
             Send(run.dialog, WM_NCACTIVATE, TRUE, 0);
-        Shoot(run.dialog, "selection");
+        Shoot(run.dialog, "selection", &run);
         std::printf("2. About\n");
         CheckAbout(run);
         std::printf("3. Install\n");

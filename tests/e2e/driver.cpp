@@ -364,6 +364,13 @@ const Registry kUnquotedPalm = PalmCommand("{tool} \"%1\"", "palm\\PALMINST.EXE"
 // Install is pressed.
 // clang-format off
 const InstallCase kInstallCases[] = {
+    // Under code page 65001 names and rows outside code page 1252 are ANSI
+    // text like any other, in UTF-8.
+    {"install-utf8", "Cyrillic and Japanese names and rows in UTF-8",
+     {Ini("Карты.ini", {"Карты для Windows CE"}), Ini("地図ソフト.ini", {"地図ソフト 2.0"}),
+      Palm("Справочник.prc"), Palm("QM_住所.pdb")}, {}, {}, {Box::Complete},
+     {{Tool::Ce, {"Карты.ini", "地図ソフト.ini"}},
+      {Tool::Palm, {"Справочник.prc", "QM_住所.pdb"}}}},
     {"install", "every row checked; the tools' exit codes mean nothing to setup",
      kSuite, {}, {}, {Box::Complete},
      {{Tool::Ce, {"Alpha.ini", "Alpha.ini", "Beta Tools.ini"}},
@@ -690,6 +697,8 @@ void ScenarioDiscovery() {
     ExpectRows(run, files, "discovery");
     ExpectCentred(run.dialog);
 
+    // What the check boxes show follows their state, both ways.
+    ExpectToggleRedraws(run, 0, "discovery");
     // Install follows the check boxes: enabled while any row is checked.
     const int n = static_cast<int>(rows.size());
     for (int i = 0; i < n; ++i) {
@@ -1548,6 +1557,13 @@ constexpr Scenario kScenarios[] = {
                             L"\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u043a\u0430 "
                             L"\u041a\u0430\u0440\u0442\u044b",
                             false);
+     }},
+    {"install-utf8",
+     [] {
+         // Wine takes the code page from the Unix locale (tests/Wine.cmake sets it).
+         if (ok(GetACP() == CP_UTF8, "ANSI code page %u, expected 65001 (is hi_IN.UTF-8 made?)",
+                GetACP()))
+             ScenarioInstallCases("install-utf8");
      }},
     {"hostile-libraries", [] { ScenarioHostileLibraries(false); }},
     {"hostile-libraries-native", [] { ScenarioHostileLibraries(true); }},

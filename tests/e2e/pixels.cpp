@@ -152,6 +152,13 @@ Icon IdentifyIcon(HWND box) {
     return best;
 }
 
+Pixels GrabScreen(const RECT& r) {
+    if (r.right <= r.left || r.bottom <= r.top) return Pixels{};
+    bool complete = false;
+    const Pixels p = CaptureScreen(r, &complete);
+    return complete ? p : Pixels{};
+}
+
 Pixels GrabWindow(HWND hwnd) {
     RECT r{};
     if (!GetWindowRect(hwnd, &r) || r.right <= r.left || r.bottom <= r.top) return Pixels{};
@@ -175,10 +182,14 @@ Pixels GrabSettled(HWND hwnd) {
     return last;
 }
 
-int DistinctColours(const Pixels& p, int enough) {
+int DistinctColours(const Pixels& p, int enough, const RECT* r) {
+    const int left = r ? std::max(0, static_cast<int>(r->left)) : 0;
+    const int top = r ? std::max(0, static_cast<int>(r->top)) : 0;
+    const int right = r ? std::min(p.width, static_cast<int>(r->right)) : p.width;
+    const int bottom = r ? std::min(p.height, static_cast<int>(r->bottom)) : p.height;
     std::vector<DWORD> seen;
-    for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) {
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
             const DWORD c = p.at(x, y);
             if (std::find(seen.begin(), seen.end(), c) == seen.end()) {
                 seen.push_back(c);

@@ -30,10 +30,13 @@ struct Pixels {
 // The window as it is on the screen: with Wine drawing the frame itself
 // (Managed=N) that includes the caption and its buttons. Empty on failure.
 Pixels GrabWindow(HWND hwnd);
+// The screen's pixels in r (screen coordinates). Empty on failure.
+Pixels GrabScreen(const RECT& r);
 // A window that has just appeared may not have painted all of itself yet:
 // grabs until two pictures a little apart are the same.
 Pixels GrabSettled(HWND hwnd);
-// The number of colours in the picture, counted up to enough.
-int DistinctColours(const Pixels& p, int enough);
+// The number of colours in the picture, counted up to enough; within r only
+// (picture coordinates, clipped to the picture) when given.
+int DistinctColours(const Pixels& p, int enough, const RECT* r = nullptr);
 // A 24-bit BMP file.
 bool WriteBmp(const std::string& path, const Pixels& p);

@@ -219,6 +219,17 @@ int ColumnWidth(HWND list) {
     return static_cast<int>(width);
 }
 
+bool ItemRect(HANDLE process, HWND list, int row, int code, RECT& rect) {
+    RemoteBuffer remote(process, sizeof(RECT));
+    RECT local{};
+    local.left = code;
+    LRESULT done = 0;
+    return remote.Write(&local, sizeof local) &&
+           Send(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                reinterpret_cast<LPARAM>(remote.Address()), &done) &&
+           done && remote.Read(&rect, sizeof rect);
+}
+
 std::vector<std::string> Texts(const std::vector<Row>& rows) {
     std::vector<std::string> texts;
     for (const Row& row : rows) texts.push_back(row.text);

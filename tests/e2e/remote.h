@@ -83,6 +83,9 @@ bool SetRowState(HANDLE process, HWND list, int row, UINT state, UINT mask);
 // list did not measure.
 std::vector<int> StringWidths(HANDLE process, HWND list, const std::vector<std::string>& texts);
 int ColumnWidth(HWND list);  // of column 0; -1 when the list does not answer
+// LVM_GETITEMRECT of a row with the part code (LVIR_BOUNDS, LVIR_LABEL), in
+// the list's client coordinates; false when the list does not answer.
+bool ItemRect(HANDLE process, HWND list, int row, int code, RECT& rect);
 std::vector<std::string> Texts(const std::vector<Row>& rows);
 
 // ---- Message boxes ---------------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "steps.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -112,6 +114,126 @@ void ExpectRows(const SetupRun& run, const std::vector<Component>& folder, const
     const int column = ColumnWidth(run.list);
     ok(column == widest + 25, "%s: column width %d, expected the widest row's %d + 25", what,
        column, widest);
+    ExpectRowsDrawn(run, what);
+}
+
+// ---- The rows on the screen ----------------------------------------------------------
+
+namespace {
+
+// Blanks draw nothing: ASCII controls and spaces, and the no-break space (in
+// code page 1252 and in UTF-8).
+bool HasVisibleCharacter(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xA0) {
+            ++i;
+            continue;
+        }
+        if (c > 0x20 && c != 0x7F && c != 0xA0) return true;
+    }
+    return false;
+}
+
+RECT Inset(RECT r, int by) {
+    InflateRect(&r, -by, -by);
+    return r;
+}
+
+RECT Shifted(RECT r, POINT origin) {
+    OffsetRect(&r, -origin.x, -origin.y);
+    return r;
+}
+
+}  // namespace
+
+std::vector<RowPlace> VisibleRows(const SetupRun& run) {
+    std::vector<RowPlace> places;
+    RECT client{};
+    if (!GetClientRect(run.list, &client)) return places;
+    // The column header, when shown, covers the top of the client area.
+    HWND header = reinterpret_cast<HWND>(SendMessageA(run.list, LVM_GETHEADER, 0, 0));
+    RECT headerRect{};
+    if (header && IsWindowVisible(header) && GetWindowRect(header, &headerRect)) {
+        MapWindowPoints(nullptr, run.list, reinterpret_cast<POINT*>(&headerRect), 2);
+        client.top = std::max(client.top, headerRect.bottom);
+    }
+    POINT origin{0, 0};
+    ClientToScreen(run.list, &origin);
+    const int count = RowCount(run.list);
+    const int top = static_cast<int>(SendMessageA(run.list, LVM_GETTOPINDEX, 0, 0));
+    for (int row = std::max(0, top); row < count; ++row) {
+        RECT bounds{}, label{};
+        if (!ItemRect(run.Process(), run.list, row, LVIR_BOUNDS, bounds) ||
+            !ItemRect(run.Process(), run.list, row, LVIR_LABEL, label))
+            break;
+        if (bounds.top < client.top) continue;
+        if (bounds.bottom > client.bottom) break;
+        // The check box is the state image, left of the label.
+        RECT box{bounds.left, bounds.top, std::min(label.left, client.right), bounds.bottom};
+        label.right = std::min(label.right, client.right);
+        OffsetRect(&box, origin.x, origin.y);
+        OffsetRect(&label, origin.x, origin.y);
+        places.push_back(RowPlace{row, box, label});
+    }
+    return places;
+}
+
+std::string UndrawnRows(const Pixels& picture, POINT origin, const std::vector<RowPlace>& places,
+                        const std::vector<std::string>& texts) {
+    std::string undrawn;
+    for (const RowPlace& place : places) {
+        // A plain area has one colour: a check box has its frame, a text its
+        // strokes. The focus rectangle runs along the label's edge, so the
+        // label is looked at inside it.
+        const RECT box = Shifted(place.box, origin);
+        const RECT label = Inset(Shifted(place.label, origin), 2);
+        if (DistinctColours(picture, 2, &box) < 2)
+            undrawn += " row " + std::to_string(place.row) + ": no check box;";
+        const std::size_t i = static_cast<std::size_t>(place.row);
+        if (i < texts.size() && HasVisibleCharacter(texts[i]) && label.right > label.left &&
+            DistinctColours(picture, 2, &label) < 2)
+            undrawn += " row " + std::to_string(place.row) + ": no text " + Show(texts[i]) + ";";
+    }
+    return undrawn;
+}
+
+void ExpectRowsDrawn(const SetupRun& run, const char* what) {
+    const std::vector<std::string> texts = Texts(run.Rows());
+    const std::vector<RowPlace> places = VisibleRows(run);
+    ok(texts.empty() || !places.empty(), "%s: %u rows, of them %u wholly visible", what,
+       static_cast<unsigned>(texts.size()), static_cast<unsigned>(places.size()));
+    ok(IsWindowVisible(run.list), "%s: the list is visible", what);
+    RECT list{};
+    GetWindowRect(run.list, &list);
+    const POINT origin{list.left, list.top};
+    std::string undrawn;
+    // A dialog that has just appeared may still be painting.
+    WaitUntil(
+        [&] {
+            undrawn = UndrawnRows(GrabScreen(list), origin, places, texts);
+            return undrawn.empty();
+        },
+        3000);
+    ok(undrawn.empty(), "%s: rows drawn on the screen:%s", what, undrawn.c_str());
+}
+
+void ExpectToggleRedraws(const SetupRun& run, int row, const char* what) {
+    std::vector<RowPlace> places = VisibleRows(run);
+    places.erase(std::remove_if(places.begin(), places.end(),
+                                [&](const RowPlace& p) { return p.row != row; }),
+                 places.end());
+    if (!ok(places.size() == 1, "%s: row %d visible", what, row)) return;
+    const RECT box = places.front().box;
+    const Pixels before = GrabScreen(box);
+    const std::vector<Row> rows = run.Rows();
+    const bool checked = rows[static_cast<std::size_t>(row)].checkState == kChecked;
+    ok(run.SetChecked(row, !checked), "%s: row %d toggled", what, row);
+    ok(WaitUntil([&] { return !(GrabScreen(box) == before); }, 3000),
+       "%s: toggling row %d changes the pixels of its check box", what, row);
+    ok(run.SetChecked(row, checked), "%s: row %d toggled back", what, row);
+    ok(WaitUntil([&] { return GrabScreen(box) == before; }, 3000),
+       "%s: toggling row %d back restores the pixels of its check box", what, row);
 }
 
 // ---- Stand-in tools and their launches -------------------------------------------

@@ -45,7 +45,30 @@ Component Raw(const std::string& name, const std::string& bytes,
 // files of a kind in the folder search's order); every row checked; Install
 // enabled exactly when there are rows; the column as wide as the widest row
 // plus 25.
+// The rows are also seen on the screen (ExpectRowsDrawn).
 void ExpectRows(const SetupRun& run, const std::vector<Component>& folder, const char* what);
+
+// ---- The rows on the screen ----------------------------------------------------------
+
+// A row wholly visible in the list: where its check box and its label are
+// drawn, in screen coordinates (the label clipped to the list).
+struct RowPlace {
+    int row;
+    RECT box;
+    RECT label;
+};
+std::vector<RowPlace> VisibleRows(const SetupRun& run);
+// What of these rows a picture whose top left corner lies at origin on the
+// screen does not show: a check box drawn for each, and the text for each
+// whose text has a visible character. Empty when everything is drawn.
+std::string UndrawnRows(const Pixels& picture, POINT origin, const std::vector<RowPlace>& places,
+                        const std::vector<std::string>& texts);
+// Looks at the list on the screen, as a user would: some row is visible when
+// there are rows, and UndrawnRows finds nothing (given a moment to paint).
+void ExpectRowsDrawn(const SetupRun& run, const char* what);
+// Toggling the row changes the pixels of its check box, and toggling it back
+// restores them.
+void ExpectToggleRedraws(const SetupRun& run, int row, const char* what);
 
 // ---- Stand-in tools and their launches -------------------------------------------
 

@@ -7,6 +7,8 @@ use, with real cabinets (made by gcab) and real Palm databases:
                 databases of theirs; a read-me and a decoy (notes.prcx)
   Mistakes/     one of each mistake the folder check knows, in code page 1252
   Japanese CD/  names and descriptions in code page 932, one mistake
+  UTF-8 CD/     Cyrillic and Japanese names and descriptions in UTF-8, for
+                the end user whose ANSI code page is 65001; no mistake
   Damaged/      some 500 cabinets and Palm databases, each damaged in its own
                 way (damaged.py), with cases.txt saying how
 
@@ -280,6 +282,16 @@ def japanese_cd(out):
     write(d, "QM_住所.pdb", database("Juusho", b"QYot", [b"Tokyo\0"]))
 
 
+def utf8_cd(out):
+    d = fresh(os.path.join(out, "UTF-8 CD"))
+    write(d, "Карты.ini", ce_description("Карты", "Карты для Windows CE", "Карты.cab", "utf-8"))
+    ce_cabinet(d, "Карты.cab", "Karty")
+    write(d, "地図.ini", ce_description("地図", "地図ソフト 2.0", "地図.cab", "utf-8"))
+    ce_cabinet(d, "地図.cab", "Chizu")
+    write(d, "Справочник.prc", application("Spravochnik", b"QSpr", b"Sprav"))
+    write(d, "QM_住所.pdb", database("Juusho", b"QSpr", [b"Tokyo\0"]))
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -288,6 +300,7 @@ def main():
     sample_cd(out)
     mistakes(out)
     japanese_cd(out)
+    utf8_cd(out)
     import damaged  # it builds on this module's writers
     damaged.write_folder(fresh(os.path.join(out, "Damaged")))
 

@@ -38,3 +38,26 @@ wine_test_properties(e2e.many-components.files 120)
 set_tests_properties(e2e.many-components.files PROPERTIES FIXTURES_SETUP many-files)
 add_e2e_scenario(many-components)
 set_tests_properties(e2e.many-components PROPERTIES FIXTURES_REQUIRED "wine;many-files")
+
+# The seam's library fallbacks, on a system played without the search flag
+# and SetDefaultDllDirectories (tests/wine/library_search.cpp). It lies among
+# the planted libraries; cwdonly.dll, in a folder of its own, becomes its
+# current directory.
+add_library(hostile_cwdonly SHARED ${CMAKE_CURRENT_LIST_DIR}/hostile.c)
+set_target_properties(hostile_cwdonly PROPERTIES PREFIX "" OUTPUT_NAME cwdonly
+  RUNTIME_OUTPUT_DIRECTORY ${HOSTILE_DIR}/current-directory
+  ARCHIVE_OUTPUT_DIRECTORY ${HOSTILE_DIR}/lib)
+target_compile_definitions(hostile_cwdonly PRIVATE ${WINE_TEST_DEFINITIONS} HOSTILE_NAME="cwdonly")
+target_compile_options(hostile_cwdonly PRIVATE -Wall -Wextra -Werror -Os)
+target_link_options(hostile_cwdonly PRIVATE -static-libgcc -s)
+add_executable(library_search ${CMAKE_SOURCE_DIR}/tests/wine/library_search.cpp
+  ${PORTABLE_SOURCES} ${CMAKE_SOURCE_DIR}/platform/Win32System_win32.cpp)
+set_target_properties(library_search PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${HOSTILE_DIR})
+target_include_directories(library_search PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(library_search PRIVATE ${WINE_TEST_DEFINITIONS})
+target_compile_options(library_search PRIVATE ${WARNINGS} -Werror)
+target_link_options(library_search PRIVATE -static)
+target_link_libraries(library_search PRIVATE ${SYSTEM_LIBS})
+add_dependencies(library_search hostile_dwmapi hostile_cwdonly)
+add_wine_test(NAME library_search COMMAND library_search ${HOSTILE_DIR}/current-directory)
+set_property(TEST library_search APPEND PROPERTY ENVIRONMENT WINE_EXTRA_OVERRIDES=dwmapi=n,b)
