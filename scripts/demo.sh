@@ -114,6 +114,14 @@ bash tests/wine/run.sh 180 "$tree/tests/e2e/demo.exe" walk "${demo_args[@]}" --s
 status=${PIPESTATUS[0]}
 [ "$status" -eq 124 ] && echo "demo: the walk did not end within 180 s" >&2
 
+# The vendor's check of the same sample folder: its rows, and under each
+# Windows CE row the devices each cabinet installs on.
+echo "== the vendor's check of the sample folder (setup-check.exe)"
+sample="$tree/folders/Sample CD"
+bash tests/wine/run.sh 60 "$tree/setup-check.exe" "Z:${sample//\//\\}" </dev/null | tr -d '\r' \
+    | sed -n '/^Rows/,/^$/p' | sed 's/^/   /'
+[ "${PIPESTATUS[0]}" -eq 0 ] || { echo "demo: setup-check.exe found errors in the sample" >&2; status=1; }
+
 # PNG without time stamps, so pictures of an unchanged program are the same
 # bytes.
 converted=()
