@@ -12,7 +12,7 @@ runs=${1:-3}
 root=$(pwd)
 
 bash scripts/install-deps.sh
-if probe=$(bash tests/wine/probe-32bit.sh); then preset=win32; else preset=win64; fi
+if bash tests/wine/probe-32bit.sh >/dev/null; then preset=win32; else preset=win64; fi
 cmake --preset native >/dev/null && cmake --build --preset native --target setup-check >/dev/null
 cmake --preset $preset >/dev/null && cmake --build --preset $preset --target setup-check >/dev/null
 
@@ -55,6 +55,7 @@ export WINE_TEST_ARCH=$preset
 export WINE_TEST_ROOT="$root/build/cab-time"
 trap 'bash tests/wine/stop.sh >/dev/null 2>&1 || true' EXIT
 bash tests/wine/start.sh >/dev/null
+# shellcheck source=tests/wine/wine-env.sh
 . tests/wine/wine-env.sh
 echo "under Wine, $preset (cabinet.dll): $(best timeout 600 "$WINE" \
   "build/$preset/setup-check.exe" "Z:${folder//\//\\}") ms (Wine's start included)"
