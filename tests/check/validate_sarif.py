@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Validates setup-check's SARIF output for every test folder with Microsoft's
 SARIF validator (`Sarif.Multitool validate`: the 2.1.0 schema and the
-specification's rules; any result of level error fails), checks that each
+format's own rules; any result of level error fails), checks that each
 log carries the same findings as the JSON report, and that the validator
 finds the fault in a spoiled log, so that its silence means something.
 
