@@ -124,14 +124,14 @@ bool ReadMember(Folder& folder, Member& member, const std::string& damaged,
     std::unique_ptr<RandomBytes> bytes = folder.host.OpenRandom(member.where.local);
     if (!bytes) {
         folder.findings.Add(rules::kFileUnreadable, member.where.display, 0,
-                              "cannot be read here (listed by " + listedBy +
-                                  "): the CE Application Manager may not read it either");
+                            "cannot be read here (listed by " + listedBy +
+                                "): the CE Application Manager may not read it either");
         return false;
     }
     member.layout = ReadCabinetLayout(*bytes);
     if (!member.layout.sound)
         folder.findings.Add(rules::kCabDamaged, member.where.display, 0,
-                              member.layout.problem + damaged);
+                            member.layout.problem + damaged);
     return member.layout.sound;
 }
 
@@ -145,9 +145,9 @@ bool Neighbour(Folder& folder, const Member& member, bool next, const std::strin
     found = Resolve(folder, beside + Utf8(folder, name));
     if (!found.found)
         folder.findings.Add(rules::kCabDamaged, display, 0,
-                              std::string("continues ") +
-                                  (next ? "into the next" : "from the previous") + " cabinet " + Quoted(folder, name) + ", which is not beside it" +
-                                  damaged);
+                            std::string("continues ") +
+                                (next ? "into the next" : "from the previous") + " cabinet " +
+                                Quoted(folder, name) + ", which is not beside it" + damaged);
     return found.found;
 }
 
@@ -164,7 +164,7 @@ bool GatherSet(Folder& folder, const Resolved& listed, const std::string& damage
         if (!Neighbour(folder, first, false, damaged, previous.where)) return false;
         if (!seen.insert(previous.where.local).second || i >= kMaxChain) {
             folder.findings.Add(rules::kCabDamaged, first.where.display, 0,
-                                  "its set of cabinets loops back on itself" + damaged);
+                                "its set of cabinets loops back on itself" + damaged);
             return false;
         }
         if (!ReadMember(folder, previous, damaged, listedBy)) return false;
@@ -177,9 +177,9 @@ bool GatherSet(Folder& folder, const Resolved& listed, const std::string& damage
         if (!Neighbour(folder, set.back(), true, damaged, next.where)) return false;
         if (!seen.insert(next.where.local).second || set.size() > kMaxChain) {
             folder.findings.Add(rules::kCabDamaged, set.back().where.display, 0,
-                                  "names " + next.where.display +
-                                      " as its next cabinet, which comes before it in its set: "
-                                      "the set loops" + damaged);
+                                "names " + next.where.display +
+                                    " as its next cabinet, which comes before it in its set: "
+                                    "the set loops" + damaged);
             return false;
         }
         if (!ReadMember(folder, next, damaged, listedBy)) return false;
@@ -189,16 +189,13 @@ bool GatherSet(Folder& folder, const Resolved& listed, const std::string& damage
 }
 
 // A listed cabinet: its set read whole by the cabinet library, then its CE
-// setup file. Each cabinet is read once, whoever lists it.
-CabinetDevices CheckCabinet(Folder& folder, const Resolved& cab, const std::string& listedBy,
-                            CeSetupFile& setup) {
+// setup file. Each cabinet is read once, whoever lists it; its setup file is
+// kept only when its devices are known.
+const ReadCabinet& CheckCabinet(Folder& folder, const Resolved& cab, const std::string& listedBy) {
     auto known = folder.cabinets.find(cab.local);
-    if (known != folder.cabinets.end()) {
-        setup = known->second.second;
-        return known->second.first;
-    }
-    CabinetDevices& devices = folder.cabinets[cab.local].first;
-    CeSetupFile& read = folder.cabinets[cab.local].second;
+    if (known != folder.cabinets.end()) return known->second;
+    ReadCabinet& read = folder.cabinets[cab.local];
+    CabinetDevices& devices = read.devices;
     devices.file = cab.display;
     Findings& findings = folder.findings;
     CheckFilePath(folder, cab.display, cab.length,
@@ -206,7 +203,7 @@ CabinetDevices CheckCabinet(Folder& folder, const Resolved& cab, const std::stri
     const std::string damaged =
         " (listed by " + listedBy + "): the application cannot be installed";
     std::vector<Member> members;
-    if (!GatherSet(folder, cab, damaged, listedBy, members)) return devices;
+    if (!GatherSet(folder, cab, damaged, listedBy, members)) return read;
     CabinetSet set;
     for (const Member& m : members) {
         set.paths.push_back(m.where.local);
@@ -216,20 +213,20 @@ CabinetDevices CheckCabinet(Folder& folder, const Resolved& cab, const std::stri
     if (!contents.whole) {
         findings.Add(rules::kCabDamaged, members[contents.cabinet].where.display, 0,
                        contents.problem + damaged);
-        return devices;
+        return read;
     }
     const std::string refused = " (listed by " + listedBy + "): the device's installer refuses it";
     if (!contents.hasSetupFile) {
         findings.Add(rules::kCabNoSetupFile, cab.display, 0,
                        "holds no CE setup file (a file whose name ends in \".000\"), which the "
                        "device's installer reads first" + refused);
-        return devices;
+        return read;
     }
-    setup = ReadCeSetupFile(contents.setupBytes);
+    const CeSetupFile setup = ReadCeSetupFile(contents.setupBytes);
     const std::string inside = "its CE setup file " + Quoted(folder, contents.setupName) + " ";
     if (!setup.sound) {
         findings.Add(rules::kCabSetupDamaged, cab.display, 0, inside + setup.problem + refused);
-        return devices;
+        return read;
     }
     for (const uint16_t id : setup.files) {
         const std::string extension = Extension(id);
@@ -240,11 +237,10 @@ CabinetDevices CheckCabinet(Folder& folder, const Resolved& cab, const std::stri
             findings.Add(rules::kCabSetupDamaged, cab.display, 0,
                            inside + "installs file " + std::to_string(id) + " (\"*" + extension +
                                "\"), which the cabinet does not hold" + refused);
-            setup.sound = false;
-            return devices;
+            return read;
         }
     }
-    read = setup;
+    read.setup = setup;
     devices.known = true;
     devices.processor = ArchitectureName(setup.architecture);
     devices.versions = DescribeVersions(setup);
@@ -252,35 +248,35 @@ CabinetDevices CheckCabinet(Folder& folder, const Resolved& cab, const std::stri
     devices.provider = Utf8(folder, setup.provider);
     for (const std::string& platform : setup.unsupported)
         devices.unsupported.push_back(Utf8(folder, platform));
-    return devices;
+    return read;
 }
 
 // What the cabinets of one application say of each other.
 void CompareCabinets(Folder& folder, const std::string& file, int line,
-                     const std::vector<CabinetDevices>& devices,
-                     const std::vector<CeSetupFile>& setups) {
+                     const std::vector<const ReadCabinet*>& cabinets) {
     bool namesDiffer = false;
-    for (std::size_t i = 0; i < setups.size(); ++i) {
-        for (std::size_t j = i + 1; j < setups.size(); ++j) {
+    for (std::size_t i = 0; i < cabinets.size(); ++i) {
+        for (std::size_t j = i + 1; j < cabinets.size(); ++j) {
+            const CabinetDevices &a = cabinets[i]->devices, &b = cabinets[j]->devices;
             // A cabinet listed twice is one cabinet.
-            if (!setups[i].sound || !setups[j].sound || devices[i].file == devices[j].file)
-                continue;
-            if (SameTarget(setups[i], setups[j]))
+            if (!a.known || !b.known || cabinets[i] == cabinets[j]) continue;
+            const CeSetupFile &setupA = cabinets[i]->setup, &setupB = cabinets[j]->setup;
+            if (SameTarget(setupA, setupB))
                 folder.findings.Add(
                     rules::kCabSameTarget, file, line,
-                    "lists " + devices[i].file + " (" + devices[i].Devices() + ") and " +
-                        devices[j].file + " (" + devices[j].Devices() +
+                    "lists " + a.file + " (" + a.Devices() + ") and " +
+                        b.file + " (" + b.Devices() +
                         ") for the same processor and overlapping Windows CE versions: which "
                         "one a device gets is not the vendor's choice; give each its own "
                         "processor or versions");
-            if (!namesDiffer && (setups[i].application != setups[j].application ||
-                                 setups[i].provider != setups[j].provider)) {
+            if (!namesDiffer && (setupA.application != setupB.application ||
+                                 setupA.provider != setupB.provider)) {
                 namesDiffer = true;
                 folder.findings.Add(
                     rules::kCabNamesDiffer, file, line,
-                    devices[i].file + " installs \"" + devices[i].application + "\" by \"" +
-                        devices[i].provider + "\", but " + devices[j].file + " installs \"" +
-                        devices[j].application + "\" by \"" + devices[j].provider +
+                    a.file + " installs \"" + a.application + "\" by \"" +
+                        a.provider + "\", but " + b.file + " installs \"" +
+                        b.application + "\" by \"" + b.provider +
                         "\": one of them is probably a stale cabinet");
             }
         }
@@ -351,8 +347,7 @@ std::vector<CabinetDevices> CheckCeDescriptionFile(Folder& folder,
                                    "cabinets" + cannot);
         return {};
     }
-    std::vector<CabinetDevices> devices;
-    std::vector<CeSetupFile> setups;
+    std::vector<const ReadCabinet*> read;
     for (const std::string& name : cabs) {
         const Resolved cab = Resolve(folder, Utf8(folder, name));
         if (!cab.found) {
@@ -364,11 +359,12 @@ std::vector<CabinetDevices> CheckCeDescriptionFile(Folder& folder,
                              ": the CE Application Manager cannot install the application");
             continue;
         }
-        setups.emplace_back();
-        devices.push_back(CheckCabinet(folder, cab, file + ", line " +
-                                       std::to_string(cabFiles->line), setups.back()));
+        read.push_back(&CheckCabinet(folder, cab, file + ", line " +
+                                     std::to_string(cabFiles->line)));
     }
-    CompareCabinets(folder, file, cabFiles->line, devices, setups);
+    CompareCabinets(folder, file, cabFiles->line, read);
+    std::vector<CabinetDevices> devices;
+    for (const ReadCabinet* cabinet : read) devices.push_back(cabinet->devices);
     return devices;
 }
 

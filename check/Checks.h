@@ -33,6 +33,13 @@ private:
     std::vector<Finding>& out_;
 };
 
+// A cabinet read: the devices it installs on, and its CE setup file, sound
+// once they are known.
+struct ReadCabinet {
+    CabinetDevices devices;
+    CeSetupFile setup;
+};
+
 // The folder under check, as the families see it.
 struct Folder {
     Host& host;
@@ -42,8 +49,8 @@ struct Folder {
     const FolderModel& model;
     const std::string& at;  // where the end user has it, in the code page, ending in '\'
     const FolderListing& listing;
-    // Each cabinet read, by local path: what it installs on, once known.
-    std::map<std::string, std::pair<CabinetDevices, CeSetupFile>> cabinets;
+    // Each cabinet read, by local path.
+    std::map<std::string, ReadCabinet> cabinets;
 
     // A file of the folder by its code-page name, as UTF-8 for the report.
     std::string Display(const std::string& name) { return names.Display(name); }
