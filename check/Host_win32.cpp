@@ -15,15 +15,16 @@ const char kPathSeparator = '\\';
 
 namespace {
 
-// UTF-16 in a code page; usedDefault tells whether a character had no place.
-std::string Narrow(UINT codePage, const std::wstring& wide, bool* usedDefault) {
-    if (wide.empty()) return std::string();
+// NUL-terminated UTF-16 in a code page; usedDefault tells whether a
+// character had no place.
+std::string Narrow(UINT codePage, const std::vector<wchar_t>& wide, bool* usedDefault) {
+    if (wide.size() <= 1) return std::string();
     // Without best fit: a character the code page lacks must show as lost.
     const bool strict = codePage != CP_UTF8 && codePage != CP_UTF7 && usedDefault;
     const DWORD flags = strict ? WC_NO_BEST_FIT_CHARS : 0;
     BOOL used = FALSE;
     BOOL* usedPtr = strict ? &used : nullptr;
-    const int size = static_cast<int>(wide.size());
+    const int size = static_cast<int>(wide.size() - 1);
     const int n = WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, nullptr, usedPtr);
     if (n <= 0) {
         if (usedDefault) *usedDefault = true;
@@ -41,7 +42,7 @@ public:
 
     Fit FromLocal(const std::string& local, std::string& converted) override {
         bool valid = true, lost = false;
-        const std::wstring wide = platform::WidenText(CP_ACP, local, &valid);
+        const std::vector<wchar_t> wide = platform::WidenText(CP_ACP, local, &valid);
         converted = codePage_ == GetACP() && valid ? local : Narrow(codePage_, wide, &lost);
         // A '?' cannot be part of a Windows name: the ANSI calls put it
         // where a character has no place in the ANSI code page.
@@ -131,9 +132,9 @@ void WriteText(bool toError, const std::string& utf8) {
     DWORD mode = 0;
     if (handle != INVALID_HANDLE_VALUE && handle && GetConsoleMode(handle, &mode)) {
         // A console shows UTF-16 whatever its code page.
-        const std::wstring wide = platform::WidenText(CP_UTF8, utf8);
+        const std::vector<wchar_t> wide = platform::WidenText(CP_UTF8, utf8);
         DWORD written = 0;
-        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size() - 1), &written, nullptr);
         return;
     }
     std::FILE* stream = toError ? stderr : stdout;

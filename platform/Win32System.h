@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/Handles_win32.h"
 #include "platform/Platform.h"
@@ -52,10 +53,11 @@ private:
 };
 
 // Text of a code page in UTF-16 (MultiByteToWideChar), as the A calls
-// convert it; empty when it cannot be converted. With valid: false when some
-// bytes are not valid in the code page (they are converted as Windows does
-// without MB_ERR_INVALID_CHARS).
-std::wstring WidenText(UINT codePage, const std::string& text, bool* valid = nullptr);
+// convert it, ending in a NUL; only the NUL when it cannot be converted.
+// With valid: false when some bytes are not valid in the code page (they are
+// converted as Windows does without MB_ERR_INVALID_CHARS). A vector, not a
+// std::wstring, which would add some 35 KB of the C++ library to setup.exe.
+std::vector<wchar_t> WidenText(UINT codePage, const std::string& text, bool* valid = nullptr);
 
 // The calls behind the two library decisions below, so that a test can play
 // a system that lacks or refuses one; SystemLibraryCalls() gives the real ones.

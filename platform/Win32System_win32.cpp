@@ -241,9 +241,10 @@ int Win32System::LoadResourceString(uint32_t id, char* buffer, int size) {
     return LoadStringA(resourceModule_, id, buffer, size);
 }
 
-std::wstring WidenText(UINT codePage, const std::string& text, bool* valid) {
+std::vector<wchar_t> WidenText(UINT codePage, const std::string& text, bool* valid) {
     if (valid) *valid = true;
-    if (text.empty()) return std::wstring();
+    std::vector<wchar_t> wide(1, L'\0');
+    if (text.empty()) return wide;
     const int size = static_cast<int>(text.size());
     DWORD flags = valid ? MB_ERR_INVALID_CHARS : 0;
     int n = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
@@ -254,10 +255,10 @@ std::wstring WidenText(UINT codePage, const std::string& text, bool* valid) {
     }
     if (n <= 0) {
         if (valid) *valid = false;
-        return std::wstring();
+        return wide;
     }
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(codePage, flags, text.data(), size, &wide[0], n);
+    wide.assign(static_cast<std::size_t>(n) + 1, L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), size, wide.data(), n);
     return wide;
 }
 
@@ -266,8 +267,8 @@ void Win32System::ShowMessageBox(WindowHandle owner, const std::string& text,
     // The wide box, not MessageBoxA: MessageBoxA loses a text of more than
     // 32,767 characters (its conversion fails and the box shows garbage);
     // converting here keeps every character.
-    MessageBoxW(static_cast<HWND>(owner), WidenText(CP_ACP, text).c_str(),
-                WidenText(CP_ACP, caption).c_str(), flags);
+    MessageBoxW(static_cast<HWND>(owner), WidenText(CP_ACP, text).data(),
+                WidenText(CP_ACP, caption).data(), flags);
 }
 
 bool Win32System::IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
