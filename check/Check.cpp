@@ -1,73 +1,21 @@
+// The check of one folder, stage by stage: the folder read once into its
+// model, each family of rules over it, the findings errors first.
 #include "check/Check.h"
 
 #include <algorithm>
-#include <map>
 
-#include "check/Checks.h"
-#include "check/IniFile.h"
-#include "check/Text.h"
-#include "handoff/Handoff.h"
-#include "selection/InstallCommand.h"
+#include "check/model/FolderPaths.h"
+#include "check/model/ShortNames.h"
+#include "check/rules/CeFiles.h"
+#include "check/rules/Descriptions.h"
+#include "check/rules/Names.h"
+#include "check/rules/PalmFiles.h"
+#include "check/rules/Paths.h"
+#include "check/rules/Rows.h"
 
 namespace check {
 
 namespace {
-
-std::string Number(std::size_t n) { return std::to_string(n); }
-
-// What a row's text shows the end user.
-void CheckRowText(CodePage& text, const std::string& displayName, const Row& row,
-                  Findings& findings) {
-    std::string shown;
-    if (!text.ToUtf8(displayName, shown))
-        findings.Add(rules::kRowTextInvalid, row.file, row.line,
-                     "the row text has bytes that are not valid in the code page");
-    else if (!text.IsUtf8() && IsValidUtf8(displayName) &&
-             std::any_of(displayName.begin(), displayName.end(),
-                         [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
-        findings.Add(rules::kRowTextUtf8, row.file, row.line,
-                     "the row text looks like UTF-8: in the code page it shows as \"" +
-                         row.text + "\"");
-}
-
-// Install's command lines with every row checked, by setup.exe's own code.
-void AddCommandLines(const Request& request, CodePage& text, const ComponentCatalogue& placed,
-                     Report& report, Findings& findings) {
-    ComponentCatalogue ce, palm;
-    PartitionCheckedComponents(placed, static_cast<int>(placed.Count()),
-                               [](int) { return true; }, ce, palm);
-    const struct {
-        const char* tool;
-        const char* name;
-        const std::string& executable;
-        const ComponentCatalogue& components;
-        std::string (*build)(const std::string&, const ComponentCatalogue&);
-        const char* outcome;
-    } tools[] = {
-        {"ce", "CE Application Manager", request.ceManager, ce, BuildCeCommandLine,
-         "setup.exe does not start it and installs nothing, as the Palm components wait for it. "
-         "Ship fewer description files in this folder or place it at a shorter path"},
-        {"palm", "Palm install tool", request.palmCommand, palm, BuildPalmCommandLine,
-         "setup.exe does not start it, so no Palm component is installed (the CE Application "
-         "Manager still runs). Ship fewer Palm files in this folder or place it at a shorter "
-         "path"},
-    };
-    for (const auto& tool : tools) {
-        if (tool.components.Count() == 0) continue;
-        std::string executable;
-        text.FromLocal(tool.executable, executable);
-        const std::string line = tool.build(executable, tool.components);
-        CommandLine out{tool.tool, text.LocalToUtf8(tool.executable), {}, line.size(),
-                        FitsCommandLine(line)};
-        text.ToUtf8(line, out.line);
-        if (!out.fits)
-            findings.Add(rules::kCommandLineTooLong, "", 0,
-                         std::string("the ") + tool.name + "'s command line would be " +
-                             Number(line.size()) + " characters, over the limit of " +
-                             Number(platform::kMaxCommandLine) + ": " + tool.outcome);
-        report.commandLines.push_back(out);
-    }
-}
 
 bool AllShort(const std::string& at) {
     const std::vector<std::string> parts = PathParts(at);
@@ -78,36 +26,31 @@ bool AllShort(const std::string& at) {
     return true;
 }
 
+// The families, each over the whole folder; a description file's two
+// families one after the other, file by file.
+void RunFamilies(Folder& folder, Report& report) {
+    CheckRows(folder);
+    for (const DescriptionFile& description : folder.model.descriptions) {
+        CheckDescriptionFile(folder, description);
+        if (!description.read || !description.component || IsUtf16(description.encoding))
+            continue;
+        // Each of the file's rows lists the cabinets it installs from.
+        const std::vector<CabinetDevices> cabinets = CheckCeDescriptionFile(folder, description);
+        const std::string shown = folder.Display(description.reading.name);
+        for (Row& row : report.rows)
+            if (row.file == shown) row.cabinets = cabinets;
+    }
+    CheckPalmFiles(folder);
+    CheckPaths(folder);
+    CheckInstall(folder, report);
+    CheckNames(folder);
+}
+
 }  // namespace
 
 int Report::Count(Severity severity) const {
     return static_cast<int>(std::count_if(findings.begin(), findings.end(),
-                                          [&](const Finding& f) { return f.severity == severity; }));
-}
-
-void CheckRows(Folder& folder) {
-    std::map<std::string, std::size_t> firstRowOfText;
-    const std::vector<ListedRow>& rows = folder.model.rows;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const Row& row = rows[i].row;
-        if (rows[i].described) CheckRowText(folder.host.Text(), rows[i].text, row, folder.findings);
-        if (rows[i].text.empty())
-            folder.findings.Add(rules::kEmptyRow, row.file, row.line, "gives a row without text");
-        auto first = firstRowOfText.emplace(rows[i].text, i + 1);
-        if (!first.second)
-            folder.findings.Add(rules::kDuplicateRow, row.file, row.line,
-                                "gives the row \"" + row.text + "\" a second time (first: row " +
-                                    Number(first.first->second) + ")");
-    }
-}
-
-void CheckInstall(Folder& folder, Report& report) {
-    AddCommandLines(folder.request, folder.host.Text(), folder.model.placed, report,
-                    folder.findings);
-    if (folder.model.rows.empty())
-        folder.findings.Add(rules::kNothingToInstall, "", 0,
-                            "no component: setup.exe shows an empty list and Install stays "
-                            "disabled");
+                                          [&](const Finding& f) { return f.severity() == severity; }));
 }
 
 Report CheckFolder(Host& host, const Request& request) {
@@ -119,25 +62,10 @@ Report CheckFolder(Host& host, const Request& request) {
     host.Text().ToUtf8(model.at, report.at);
     for (const ListedRow& listed : model.rows) report.rows.push_back(listed.row);
 
-    Folder folder{host, request, findings, system, model, model.at, model.listing, {}};
-    CheckRows(folder);
-    for (const DescriptionFile& description : model.descriptions) {
-        CheckDescriptionFile(folder, description);
-        if (!description.read || !description.component || IsUtf16(description.encoding))
-            continue;
-        // Each of the file's rows lists the cabinets it installs from.
-        const std::vector<CabinetDevices> cabinets = CheckCeDescriptionFile(folder, description);
-        const std::string shown = system.Display(description.reading.name);
-        for (Row& row : report.rows)
-            if (row.file == shown) row.cabinets = cabinets;
-    }
-    CheckPalmFiles(folder);
-    CheckPaths(folder);
-    CheckInstall(folder, report);
-    CheckListing(folder);
-
+    Folder folder{host, request, findings, system, model, {}};
+    RunFamilies(folder, report);
     std::stable_partition(report.findings.begin(), report.findings.end(),
-                          [](const Finding& f) { return f.severity == Severity::Error; });
+                          [](const Finding& f) { return f.severity() == Severity::Error; });
 
     report.notes.push_back(host.OrderNote());
     if (!folder.cabinets.empty())

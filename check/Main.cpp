@@ -1,22 +1,22 @@
 // setup-check: the vendor's check of a setup folder before it ships. The
 // command line: options in, the folder checked, the findings filtered, one
 // formatter out.
-#include "check/Main.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <iterator>
 #include <set>
 
-#include "check/Host.h"
-#include "check/Output.h"
-#include "check/Rules.h"
+#include "check/Check.h"
+#include "check/model/FolderPaths.h"
+#include "check/model/Host.h"
+#include "check/report/Formats.h"
 
 namespace check {
 
 namespace {
 
-const char kUsage[] =
+const std::string kUsage =
     "usage: setup-check [options] FOLDER\n"
     "       setup-check --list-rules\n"
     "Shows what setup.exe would list and hand over from FOLDER, and what in it is\n"
@@ -28,20 +28,128 @@ const char kUsage[] =
     "                        \"C:\\Program Files\\Palm Desktop\\Install Tool.exe\" \"%1\")\n"
     "  --codepage N          the end user's ANSI code page (default: on Windows the\n"
     "                        machine's own, elsewhere 1252)\n"
-    "  --format FORMAT       text (default), json (one JSON object) or sarif (SARIF 2.1.0)\n"
+    "  --format FORMAT       " + ListOutputFormats(true) + "\n"
     "  --json                the same as --format json\n"
     "  --ignore CODE[,CODE]  leave out findings of these codes; an ignored error no\n"
     "                        longer fails the run\n"
     "  --severity LEVEL      error: errors only; warning: every finding (default)\n"
     "  --list-rules          the finding codes with their severity, meaning and fix\n";
 
+struct Options {
+    Request request;
+    const OutputFormat* format = &kOutputFormats[0];
+    unsigned codePage = 0;
+    std::string codePageSource;
+    bool codePageGiven = false, listRules = false, errorsOnly = false, help = false;
+    std::set<const Rule*> ignore;
+    std::string folder;
+};
+
+// What an option does with its value (empty for one that takes none);
+// false, with the complaint, when the value is not one it takes.
+using Apply = bool (*)(Options& options, const std::string& value, std::string& error);
+
+bool SetFormat(Options& o, const std::string& value, std::string& error) {
+    o.format = FindOutputFormat(value);
+    if (!o.format) error = "not a format: " + value + " (" + ListOutputFormats(false) + ")";
+    return o.format != nullptr;
+}
+
+bool AddIgnored(Options& o, const std::string& codes, std::string& error) {
+    for (std::size_t start = 0; start <= codes.size();) {
+        const std::size_t comma = std::min(codes.find(',', start), codes.size());
+        const std::string code = codes.substr(start, comma - start);
+        const Rule* rule = FindRule(code);
+        if (!rule) {
+            error = "not a finding code: \"" + code + "\" (--list-rules lists them)";
+            return false;
+        }
+        o.ignore.insert(rule);
+        start = comma + 1;
+    }
+    return true;
+}
+
+bool SetSeverity(Options& o, const std::string& level, std::string& error) {
+    if (level != "error" && level != "warning") error = "not a severity: " + level + " (error or warning)";
+    o.errorsOnly = level == "error";
+    return error.empty();
+}
+
+bool SetCodePage(Options& o, const std::string& value, std::string& error) {
+    char* end = nullptr;
+    const unsigned long n = std::strtoul(value.c_str(), &end, 10);
+    if (value.empty() || *end || n == 0 || n > 65535) error = "not a code page: " + value;
+    o.codePage = static_cast<unsigned>(n);
+    o.codePageGiven = true;
+    return error.empty();
+}
+
+const struct {
+    const char* name;
+    bool takesValue;
+    Apply apply;
+} kOptions[] = {
+    {"--help", false, [](Options& o, const std::string&, std::string&) { return o.help = true; }},
+    {"-h", false, [](Options& o, const std::string&, std::string&) { return o.help = true; }},
+    {"--list-rules", false,
+     [](Options& o, const std::string&, std::string&) { return o.listRules = true; }},
+    {"--json", false, [](Options& o, const std::string&, std::string& e) { return SetFormat(o, "json", e); }},
+    {"--format", true, SetFormat},
+    {"--ignore", true, AddIgnored},
+    {"--severity", true, SetSeverity},
+    {"--at", true, [](Options& o, const std::string& v, std::string&) { o.request.at = v; return true; }},
+    {"--ce-manager", true,
+     [](Options& o, const std::string& v, std::string&) { o.request.ceManager = v; return true; }},
+    {"--palm-command", true,
+     [](Options& o, const std::string& v, std::string&) { o.request.palmCommand = v; return true; }},
+    {"--codepage", true, SetCodePage},
+};
+
+// The arguments into options; false, with the complaint, on bad usage.
+// --help stops the reading, as it answers alone.
+bool ReadArguments(int argc, const char* const* argv, Options& o, std::string& error) {
+    for (int i = 0; i < argc && !o.help; ++i) {
+        const std::string arg = argv[i];
+        const auto* option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                          [&](const auto& known) { return arg == known.name; });
+        if (option != std::end(kOptions)) {
+            if (option->takesValue && i + 1 >= argc) error = arg + " needs a value";
+            if (!error.empty() || !option->apply(o, option->takesValue ? argv[++i] : "", error))
+                return false;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option " + arg;
+        } else if (!o.folder.empty()) {
+            error = "one folder only (" + o.folder + ", " + arg + ")";
+        } else if (arg.empty()) {
+            error = "the folder's name is empty";
+        } else {
+            o.folder = arg;
+        }
+        if (!error.empty()) return false;
+    }
+    return true;
+}
+
+// What the folder and --at must be before anything is read.
+bool CheckPlaces(const Options& o, std::string& error) {
+    if (o.folder.empty())
+        error = "no folder given";
+    else if (!IsFolder(o.folder))
+        error = "no such folder: " + o.folder;
+    else if (!IsAbsoluteWindowsPath(o.request.at))
+        error = "--at needs an absolute Windows path, such as D:\\ or C:\\USERS\\A\\DOWNLO~1, "
+                "not \"" + o.request.at + "\"";
+    return error.empty();
+}
+
 // Leaves out what the vendor asked not to see, counting it.
-void Filter(Report& report, const std::set<std::string>& ignore, bool errorsOnly) {
+void Filter(Report& report, const Options& o) {
     std::vector<Finding> kept;
     for (Finding& f : report.findings) {
-        if (ignore.count(f.code))
+        if (o.ignore.count(f.rule))
             ++report.ignored;
-        else if (errorsOnly && f.severity == Severity::Warning)
+        else if (o.errorsOnly && f.severity() == Severity::Warning)
             ++report.warningsHidden;
         else
             kept.push_back(std::move(f));
@@ -52,101 +160,34 @@ void Filter(Report& report, const std::set<std::string>& ignore, bool errorsOnly
 }  // namespace
 
 int RunCheck(int argc, const char* const* argv, std::string& out, std::string& err) {
-    Request request;
-    std::string format = "text";
-    std::string codePageSource;
-    unsigned codePage = DefaultCodePage(codePageSource);
-    bool codePageGiven = false, listRules = false, errorsOnly = false;
-    std::set<std::string> ignore;
-    std::string folder;
-    auto bad = [&](const std::string& message) {
-        err += "setup-check: " + message + "\n" + kUsage;
+    Options o;
+    o.codePage = DefaultCodePage(o.codePageSource);
+    std::string error;
+    auto bad = [&]() {
+        err += "setup-check: " + error + "\n" + kUsage;
         return 2;
     };
-    for (int i = 0; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool takesValue = arg == "--at" || arg == "--ce-manager" ||
-                                arg == "--palm-command" || arg == "--codepage" ||
-                                arg == "--format" || arg == "--ignore" || arg == "--severity";
-        if (takesValue && i + 1 >= argc) return bad(arg + " needs a value");
-        if (arg == "--help" || arg == "-h") {
-            out += kUsage;
-            return 0;
-        } else if (arg == "--list-rules") {
-            listRules = true;
-        } else if (arg == "--json") {
-            format = "json";
-        } else if (arg == "--format") {
-            format = argv[++i];
-            if (format != "text" && format != "json" && format != "sarif")
-                return bad("not a format: " + format + " (text, json or sarif)");
-        } else if (arg == "--ignore") {
-            const std::string codes = argv[++i];
-            for (std::size_t start = 0; start <= codes.size();) {
-                const std::size_t comma = std::min(codes.find(',', start), codes.size());
-                const std::string code = codes.substr(start, comma - start);
-                if (!FindRule(code))
-                    return bad("not a finding code: \"" + code + "\" (--list-rules lists them)");
-                ignore.insert(code);
-                start = comma + 1;
-            }
-        } else if (arg == "--severity") {
-            const std::string level = argv[++i];
-            if (level != "error" && level != "warning")
-                return bad("not a severity: " + level + " (error or warning)");
-            errorsOnly = level == "error";
-        } else if (arg == "--at") {
-            request.at = argv[++i];
-        } else if (arg == "--ce-manager") {
-            request.ceManager = argv[++i];
-        } else if (arg == "--palm-command") {
-            request.palmCommand = argv[++i];
-        } else if (arg == "--codepage") {
-            const char* value = argv[++i];
-            char* end = nullptr;
-            const unsigned long n = std::strtoul(value, &end, 10);
-            if (!*value || *end || n == 0 || n > 65535)
-                return bad("not a code page: " + std::string(value));
-            codePage = static_cast<unsigned>(n);
-            codePageGiven = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return bad("unknown option " + arg);
-        } else if (!folder.empty()) {
-            return bad("one folder only (" + folder + ", " + arg + ")");
-        } else if (arg.empty()) {
-            return bad("the folder's name is empty");
-        } else {
-            folder = arg;
-        }
-    }
-    if (listRules) {
-        out += FormatRules();
+    if (!ReadArguments(argc, argv, o, error)) return bad();
+    if (o.help || o.listRules) {
+        out += o.help ? kUsage : FormatRules();
         return 0;
     }
-    if (folder.empty()) return bad("no folder given");
-    if (!IsFolder(folder)) return bad("no such folder: " + folder);
-    if (!IsAbsoluteWindowsPath(request.at))
-        return bad("--at needs an absolute Windows path, such as D:\\ or C:\\USERS\\A\\DOWNLO~1, "
-                   "not \"" + request.at + "\"");
-    std::string reason;
-    std::unique_ptr<Host> host = MakeHost(codePage, reason);
-    if (!host) return bad(reason);
+    if (!CheckPlaces(o, error)) return bad();
+    std::unique_ptr<Host> host = MakeHost(o.codePage, error);
+    if (!host) return bad();
 
-    const char last = folder.back();
-    request.folder = folder;
-    if (last != kPathSeparator && last != '/') request.folder += kPathSeparator;
-    Report report = CheckFolder(*host, request);
-    const std::string source = codePageGiven ? "given with --codepage" : codePageSource;
+    const char last = o.folder.back();
+    o.request.folder = o.folder;
+    if (last != kPathSeparator && last != '/') o.request.folder += kPathSeparator;
+    Report report = CheckFolder(*host, o.request);
+    report.folder = host->Text().LocalToUtf8(o.request.folder);
+    report.codePage = o.codePage;
+    report.codePageGiven = o.codePageGiven;
+    const std::string source = o.codePageGiven ? "given with --codepage" : o.codePageSource;
     report.notes.insert(report.notes.begin(),
-                        "code page " + std::to_string(codePage) + " (" + source + ")");
-    Filter(report, ignore, errorsOnly);
-    const std::string shown = host->Text().LocalToUtf8(request.folder);
-    if (format == "json")
-        out += FormatJson(report, shown, codePage, codePageGiven);
-    else if (format == "sarif")
-        out += FormatSarif(report, shown);
-    else
-        out += FormatText(report, shown);
+                        "code page " + std::to_string(o.codePage) + " (" + source + ")");
+    Filter(report, o);
+    out += o.format->format(report);
     return report.Count(Severity::Error) > 0 ? 1 : 0;
 }
 

@@ -37,12 +37,14 @@ for target in "${targets[@]}"; do
     palm_template) sources=(handoff/PalmHandoff.cpp handoff/CeHandoff.cpp shell/MessageText.cpp)
                    max_len=2048 ;;
     version_block) sources=(about/VersionInfo.cpp); max_len=4096 ;;
-    palm_database) sources=(check/PalmDatabase.cpp); max_len=8192 ;;
-    cabinet_header) sources=(check/Cabinet.cpp check/Text.cpp); max_len=4096 ;;
-    ce_setup_file) sources=(check/CeSetupFile.cpp check/Text.cpp); max_len=4096 ;;
-    cabinet_library) sources=(check/Cabinet.cpp check/Text.cpp check/CabinetLibrary_mspack.cpp)
+    palm_database) sources=(check/readers/PalmDatabase.cpp); max_len=8192 ;;
+    cabinet_header) sources=(check/readers/CabinetTables.cpp check/readers/Utf8.cpp); max_len=4096 ;;
+    ce_setup_file) sources=(check/readers/CeSetupFile.cpp check/readers/Utf8.cpp); max_len=4096 ;;
+    cabinet_library) sources=(check/readers/CabinetTables.cpp check/readers/Utf8.cpp
+                              check/readers/CabinetLibrary.cpp check/readers/CabinetLibrary_mspack.cpp)
                      libraries=(-lmspack); max_len=8192 ;;
-    ce_description) sources=(check/IniFile.cpp platform/Names.cpp); max_len=4096 ;;
+    ce_description) sources=(check/readers/IniFile.cpp check/readers/TextEncoding.cpp
+                             platform/Names.cpp); max_len=4096 ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
   esac
   binary=$out/$target

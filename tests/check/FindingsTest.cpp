@@ -10,10 +10,9 @@
 
 #include "catalogue/Discovery.h"
 #include "check/Check.h"
-#include "check/Host.h"
 #include "check/Files.h"
-#include "check/Main.h"
-#include "check/Rules.h"
+#include "check/model/Host.h"
+#include "check/model/ShortNames.h"
 #include "fakes/FakeSystem.h"
 
 using namespace files;
@@ -29,17 +28,6 @@ struct Entry {
     bool folder = false;
 };
 using Folder = std::vector<Entry>;
-
-class StringBytes : public check::ByteSource {
-public:
-    explicit StringBytes(std::string bytes) : bytes_(std::move(bytes)) {}
-    int Next() override { return at_ < bytes_.size() ? static_cast<unsigned char>(bytes_[at_++]) : -1; }
-    uint64_t Size() const override { return bytes_.size(); }
-
-private:
-    std::string bytes_;
-    std::size_t at_ = 0;
-};
 
 // A folder as Windows searches it: the component searches also return names
 // that match through their 8.3 alias; "*" returns everything, "." and "..".
@@ -65,11 +53,6 @@ public:
     }
     platform::System& System() override { return fs; }
     check::CodePage& Text() override { return *text_; }
-    std::unique_ptr<check::ByteSource> OpenBytes(const std::string& path) override {
-        auto it = fs.files.find(path);
-        if (it == fs.files.end()) return nullptr;
-        return std::make_unique<StringBytes>(it->second);
-    }
     std::unique_ptr<check::RandomBytes> OpenRandom(const std::string& path) override {
         auto it = fs.files.find(path);
         if (it == fs.files.end()) return nullptr;
@@ -97,7 +80,7 @@ check::Report Check(const Folder& entries, const std::string& at = "D:\\") {
 std::vector<std::string> Findings(const check::Report& report) {
     std::vector<std::string> out;
     for (const check::Finding& f : report.findings)
-        out.push_back(std::string(f.severity == check::Severity::Error ? "E " : "W ") + f.code +
+        out.push_back(std::string(f.severity() == check::Severity::Error ? "E " : "W ") + f.rule->code +
                       " " + f.file + ":" + std::to_string(f.line));
     std::sort(out.begin(), out.end());
     return out;
@@ -419,7 +402,7 @@ TEST(SetupCheck, CommandLineLimitIsSetupsOwnAndNamesTheToolLeftOut) {
     EXPECT_TRUE(r.commandLines[0].fits);
     EXPECT_FALSE(r.commandLines[1].fits);
     const auto tooLong = std::find_if(r.findings.begin(), r.findings.end(),
-                                      [](const check::Finding& f) { return f.code == "command-line-too-long"; });
+                                      [](const check::Finding& f) { return f.rule == &check::rules::kCommandLineTooLong; });
     ASSERT_NE(tooLong, r.findings.end());
     EXPECT_NE(tooLong->reason.find("Palm install tool's command line"), std::string::npos);
     EXPECT_NE(tooLong->reason.find("CE Application Manager still runs"), std::string::npos);
@@ -468,7 +451,7 @@ TEST(SetupCheck, OptionsListFilterAndFormatTheFindings) {
          {"warning folder-match", "error cab-missing"}, {"alias-match"}},
         {{"--format", "sarif", "--severity", "error", mistakes}, 1,
          {"\"version\": \"2.1.0\"", "\"ruleId\": \"cab-missing\"", "\"level\": \"error\""},
-         {"\"level\": \"warning\", \"message\""}},
+         {"\"ruleId\": \"alias-match\""}},
         {{"--ignore", "cab-missing,no-such-code", mistakes}, 2, {}, {}},
         {{"--ignore", "", mistakes}, 2, {}, {}},
         {{"--severity", "note", mistakes}, 2, {}, {}},

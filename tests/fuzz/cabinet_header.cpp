@@ -2,15 +2,16 @@
 // its tables must stay inside the bytes, and what it calls sound must be so:
 // every table and data block inside the file and the stated size, every file
 // in a folder that holds it.
-#include "check/Cabinet.h"
-#include "check/Text.h"
+#include "check/readers/CabinetTables.h"
+#include "check/readers/Utf8.h"
 #include "tests/fuzz/FuzzSystem.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     check::MemoryBytes bytes(std::string(reinterpret_cast<const char*>(data), size));
-    const check::CabinetLayout cab = check::ReadCabinetLayout(bytes);
-    FUZZ_CHECK(cab.sound == cab.problem.empty() && check::IsValidUtf8(cab.problem));
-    if (!cab.sound) return 0;
+    const check::CabinetTables cab = check::ReadCabinetTables(bytes);
+    const std::string words = check::DescribeCabinetProblem(cab);
+    FUZZ_CHECK(!words.empty() && check::IsValidUtf8(words));
+    if (!cab.Sound()) return 0;
     FUZZ_CHECK(size >= 36 && std::memcmp(data, "MSCF", 4) == 0);
     FUZZ_CHECK(cab.statedSize <= size && !cab.folders.empty() && !cab.files.empty());
     for (const check::CabinetFolder& folder : cab.folders) {

@@ -4,8 +4,8 @@
 // and the library reads what they call sound.
 #include <map>
 
-#include "check/CabinetLibrary.h"
-#include "check/Text.h"
+#include "check/readers/CabinetLibrary.h"
+#include "check/readers/Utf8.h"
 #include "tests/fuzz/FuzzSystem.h"
 
 namespace {
@@ -30,17 +30,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     memory.files["one.cab"] = input.substr(0, split);
     if (split < input.size()) memory.files["two.cab"] = input.substr(split);
 
-    std::vector<check::CabinetLayout> layouts;
+    std::vector<check::CabinetTables> tables;
     check::CabinetSet set;
     for (const auto& file : memory.files) {
         check::MemoryBytes bytes(file.second);
-        layouts.push_back(check::ReadCabinetLayout(bytes));
-        if (!layouts.back().sound) return 0;
+        tables.push_back(check::ReadCabinetTables(bytes));
+        if (!tables.back().Sound()) return 0;
         set.paths.push_back(file.first);
     }
-    for (const check::CabinetLayout& layout : layouts) set.layouts.push_back(&layout);
+    for (const check::CabinetTables& cabinet : tables) set.tables.push_back(&cabinet);
     const check::CabinetContents contents = check::ReadCabinetSet(set, memory);
-    FUZZ_CHECK(contents.whole == contents.problem.empty() && check::IsValidUtf8(contents.problem));
+    const std::string words = check::DescribeCabinetRead(contents, set);
+    FUZZ_CHECK(!words.empty() && check::IsValidUtf8(words));
     FUZZ_CHECK(contents.cabinet < set.paths.size());
     FUZZ_CHECK(contents.setupBytes.size() <= check::kSetupFileLimit);
     if (contents.hasSetupFile) FUZZ_CHECK(check::IsSetupFileName(contents.setupName));

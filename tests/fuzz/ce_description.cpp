@@ -2,7 +2,8 @@
 // reader takes it: sections and keys with their lines, its encoding, and its
 // UTF-16 narrowed for the description-line test. Nothing may read past the
 // bytes, and what comes out must come from them.
-#include "check/IniFile.h"
+#include "check/readers/IniFile.h"
+#include "check/readers/TextEncoding.h"
 #include "tests/fuzz/FuzzSystem.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {

@@ -4,7 +4,7 @@
 // short): it must stay inside the bytes, and what it calls whole must be so.
 #include <algorithm>
 
-#include "check/PalmDatabase.h"
+#include "check/readers/PalmDatabase.h"
 #include "tests/fuzz/FuzzSystem.h"
 
 namespace {
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     // The head as the check reads it: the whole file, up to the reader's need.
     const std::string head = file.substr(0, check::kPalmHeadBytes);
     const check::PalmDatabase db = check::ReadPalmDatabase(head, claimed);
-    FUZZ_CHECK(!check::DescribePalmProblem(db, claimed).empty());
+    FUZZ_CHECK(!check::DescribePalmProblem(db).empty());
     if (db.problem == check::PalmProblem::Empty) FUZZ_CHECK(head.empty() || claimed == 0);
     if (db.problem != check::PalmProblem::None) return 0;
 
