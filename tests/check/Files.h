@@ -22,6 +22,11 @@ inline std::string Little(uint32_t value, int bytes) {
     return out;
 }
 
+// The bytes with those at at replaced.
+inline std::string Patched(std::string bytes, std::size_t at, const std::string& with) {
+    return bytes.replace(at, with.size(), with);
+}
+
 // A Palm database of one record or resource ("code" 1) of four bytes.
 inline std::string Palm(const std::string& name, bool resource, const std::string& creator = "QMap") {
     std::string header = name + std::string(32 - name.size(), '\0');

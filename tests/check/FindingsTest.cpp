@@ -86,10 +86,6 @@ std::vector<std::string> Findings(const check::Report& report) {
     return out;
 }
 
-std::string Patched(std::string bytes, std::size_t at, const std::string& with) {
-    return bytes.replace(at, with.size(), with);
-}
-
 // A CE cabinet's files, its setup file for a processor, installing files of
 // those extensions, for an application.
 CeSetup For(uint32_t processor, std::vector<uint16_t> files = {1},
@@ -161,8 +157,9 @@ TEST(SetupCheck, EachFindingHasAFolderThatShowsItAndANearMissThatDoesNot) {
         std::string at = "D:\\";
     } cases[] = {
         // setup.exe's reading of description files
+        // "Description = " and 242 bytes: one past the 255 a piece holds.
         {"value cut by the 255-byte pieces",
-         {{"Maps.ini", Ce("Maps", std::string(300, 'v'), "maps.cab")}},
+         {{"Maps.ini", Ce("Maps", std::string(242, 'v'), "maps.cab")}},
          {"W line-split Maps.ini:5"},
          {{"Maps.ini", Ce("Maps", std::string(241, 'v'), "maps.cab") + "; " + std::string(400, 'c') + "\n"}}},
         {"a later piece counts as a line",
@@ -331,8 +328,15 @@ TEST(SetupCheck, EachFindingHasAFolderThatShowsItAndANearMissThatDoesNot) {
         // paths at the end user's
         {"a folder path of 260 characters", {}, {"E path-too-long :0"}, {},
          "D:\\" + std::string(256, 'd')},
-        {"setup.exe's own path of 260 characters", {}, {"E path-too-long setup.exe:0"}, {},
-         "D:\\" + std::string(247, 'd')},
+        // A long cabinet name would reach the limit too: setup.exe's is the one finding.
+        {"setup.exe's own path of 260 characters",
+         {{"Maps.ini", Ce("Maps", "Street Maps", "streetmaps.cab")}, {"streetmaps.cab", Cab()}},
+         {"E path-too-long setup.exe:0"}, {}, "D:\\" + std::string(247, 'd')},
+        // One short of each limit: the next limit is what is reached.
+        {"a folder path of 259 characters", {}, {"E path-too-long setup.exe:0"}, {},
+         "D:\\" + std::string(255, 'd')},
+        {"setup.exe's own path of 259 characters", {}, {"E path-too-long QM_Streets.pdb:0"}, {},
+         "D:\\" + std::string(246, 'd')},
         {"a component's path of 260 characters",
          {{std::string(52, 'm') + ".prc", Prc("Long")}},
          {"E path-too-long " + std::string(52, 'm') + ".prc:0"},

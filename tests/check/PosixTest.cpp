@@ -275,6 +275,7 @@ TEST(SetupCheckProgram, HostileFolderStillGivesAReport) {
     t.Write("binary.ini", binary);
     t.Write("nul.ini", std::string("Description = a\0b\nDescription = \xFF\x81\n", 36));
     t.Write("bad\xFF\xFE.ini", "Description = x\n");
+    t.Write("control.ini", "Description = a\x01\x1F\x7F\tb\rc\n");
     ASSERT_EQ(symlink("loop.ini", (t.path + "loop.ini").c_str()), 0);
     ASSERT_EQ(symlink("/dev/zero", (t.path + "zero.prc").c_str()), 0);
     ASSERT_EQ(mkfifo((t.path + "QM_pipe.pdb").c_str(), 0644), 0);
@@ -296,11 +297,16 @@ TEST(SetupCheckProgram, HostileFolderStillGivesAReport) {
     EXPECT_TRUE(hasRow("a", 1));
     EXPECT_TRUE(hasRow("\u00ff\\x81", 2)) << json.out;
     EXPECT_TRUE(HasFinding(json.out, "file-unreadable", "zero.prc"));
+    // Control characters come back as they were from the JSON, and stay on
+    // their line in the text.
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
+                            [](const Json& r) { return r["text"] == "a\x01\x1F\x7F\tb\rc"; }));
     // Deep in a long path the 300 applications no longer fit one command line.
     const Outcome text = RunWith({"--at", "C:\\" + std::string(200, 'd'), t.path});
     EXPECT_EQ(text.status, 1);
     EXPECT_TRUE(check::IsValidUtf8(text.out));
     EXPECT_TRUE(Has(text.out, "error command-line-too-long")) << text.out;
+    EXPECT_TRUE(Has(text.out, "  a\\x01\\x1F\\x7F\\tb\\rc    (control.ini, line 1)\n")) << text.out;
 }
 
 }  // namespace
