@@ -31,6 +31,19 @@ else()
   target_compile_options(setup-check PRIVATE ${WARNINGS} -Werror)
 endif()
 
+# The readers of vendors' XML (check/readers/): a cabinet's setup XML over
+# one XML parser, expat natively and Windows' own XmlLite in setup-check.exe
+# (loaded at run time: mingw has no import library for it).
+if(WIN32)
+  target_sources(setup-check PRIVATE ${CHECK_DIR}/readers/SetupXml.cpp
+    ${CHECK_DIR}/readers/XmlEvents_xmllite.cpp)
+else()
+  pkg_check_modules(EXPAT REQUIRED IMPORTED_TARGET expat)
+  target_sources(setup_check_logic PRIVATE ${CHECK_DIR}/readers/SetupXml.cpp
+    ${CHECK_DIR}/readers/XmlEvents_expat.cpp)
+  target_link_libraries(setup_check_logic PUBLIC PkgConfig::EXPAT)
+endif()
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/check/Check.cmake)
   include(${CMAKE_SOURCE_DIR}/tests/check/Check.cmake)
 endif()

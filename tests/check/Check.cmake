@@ -31,6 +31,18 @@ if(WIN32)
         ENVIRONMENT "${WINE_TEST_ENV}" SKIP_RETURN_CODE 77 TIMEOUT 300)
     endforeach()
   endif()
+  # The setup-XML table through XmlLite, as setup-check.exe reads it.
+  if(COMMAND add_wine_test)
+    add_executable(setup_xml_tests ${CMAKE_CURRENT_LIST_DIR}/setup_xml_tests.cpp
+      ${CMAKE_SOURCE_DIR}/check/readers/SetupXml.cpp ${CMAKE_SOURCE_DIR}/check/readers/XmlEvents_xmllite.cpp
+      ${CMAKE_SOURCE_DIR}/platform/Win32System_win32.cpp ${CMAKE_SOURCE_DIR}/platform/ExactConversion.cpp)
+    target_include_directories(setup_xml_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+    target_compile_definitions(setup_xml_tests PRIVATE ${WINE_TEST_DEFINITIONS})
+    target_compile_options(setup_xml_tests PRIVATE ${WARNINGS} -Werror)
+    target_link_options(setup_xml_tests PRIVATE -static)
+    target_link_libraries(setup_xml_tests PRIVATE ${SYSTEM_LIBS})
+    add_wine_test(NAME check.setup-xml COMMAND setup_xml_tests)
+  endif()
 else()
   file(GLOB CHECK_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*Test.cpp)
   # The command line is the program's entry file, here without its main().
