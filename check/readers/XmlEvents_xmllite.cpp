@@ -3,13 +3,13 @@
 // reading the bytes through a memory stream. XmlLite is asked to refuse a
 // DTD and to limit the depth, and this side refuses a document type node and
 // counts the depth itself as well, in case an XmlLite does not honour a
-// property (an older one, or another implementation: Wine's stops at one
-// level less than it is given, and its DTD refusal comes before any document
-// type node). Three more checks make XmlLite's answers expat's where Wine's
-// (8.0) differs: prefixes must be declared; a comment longer than
-// kXmlMaxComment is refused before XmlLite sees it, since Wine's reads on in
-// a comment through a pointer into a buffer it has since moved (a comment of
-// some 131,000 characters crashes or hangs it); an empty document is none.
+// property (Wine's 8.0 refuses the DTD before any document type node, but
+// stops at one level less than the depth it is given). Three more checks
+// make XmlLite's answers expat's where Wine's differs: prefixes must be
+// declared; a comment longer than kXmlMaxComment is refused before XmlLite
+// sees it, since Wine's reads on in a comment through a pointer into a
+// buffer it has since moved (a comment of some 131,000 characters crashes or
+// hangs it); an empty document is refused.
 #include "check/readers/XmlEvents.h"
 
 #include <windows.h>
@@ -234,7 +234,8 @@ bool ParseXml(const std::string& bytes, XmlEvents& sink, XmlFailure& failure) {
     if (!create || !stream.Get() || FAILED(create(__uuidof(IXmlReader), reader.Receive(), nullptr)) ||
         !reader.Get())
         return false;
-    // Failures to set these are covered by this side's own checks.
+    // Failures to set these are covered by this side's own checks, which
+    // also keep the depth limit exact where XmlLite's is one short.
     reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
     reader->SetProperty(XmlReaderProperty_MaxElementDepth, kXmlMaxDepth + 1);
     if (FAILED(reader->SetInput(stream.Get()))) return false;
