@@ -18,7 +18,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ ${#targets[@]} -gt 0 ] || targets=(description_reader palm_template version_block palm_database
-                                     cabinet_header ce_description ce_setup_file cabinet_library)
+                                     cabinet_header ce_description ce_setup_file cabinet_library
+                                     setup_xml)
 
 cxx=${FUZZ_CXX:-clang++}
 flags=(-std=c++17 -g -O1 -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined
@@ -45,6 +46,8 @@ for target in "${targets[@]}"; do
                      libraries=(-lmspack); max_len=8192 ;;
     ce_description) sources=(check/readers/IniFile.cpp check/readers/TextEncoding.cpp
                              platform/Names.cpp); max_len=4096 ;;
+    setup_xml) sources=(check/readers/SetupXml.cpp check/readers/XmlEvents_expat.cpp)
+               libraries=(-lexpat); max_len=8192 ;;
     *) echo "unknown target: $target" >&2; exit 2 ;;
   esac
   binary=$out/$target

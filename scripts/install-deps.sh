@@ -10,7 +10,7 @@ packages=(cmake g++ make python3 libgtest-dev googletest
           g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine32:i386 wine64 fonts-wine xvfb xdotool imagemagick x11-utils
           clang libclang-rt-14-dev osslsigncode openssl zip unzip
-          gcab cabextract locales libmspack-dev pkg-config libpalm-perl nodejs
+          gcab cabextract locales libmspack-dev libexpat1-dev pkg-config libpalm-perl nodejs
           nlohmann-json3-dev)
 
 missing=()

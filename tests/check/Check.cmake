@@ -12,7 +12,7 @@ if(WIN32)
     # no ANSI code page of its own in 65001 (UTF-8); each keeps its reports
     # for the comparison with the native build's.
     set(reports ${CMAKE_BINARY_DIR}/tests/check-reports)
-    foreach(run IN ITEMS "1252;C.UTF-8;Sample CD;Mistakes;Damaged" "932;ja_JP.UTF-8;Japanese CD"
+    foreach(run IN ITEMS "1252;C.UTF-8;Sample CD;Mistakes;Damaged;Setup XML" "932;ja_JP.UTF-8;Japanese CD"
                      "65001;hi_IN.UTF-8;UTF-8 CD")
       list(POP_FRONT run codepage locale)
       set(test e2e.setup-check-${codepage})
@@ -30,6 +30,18 @@ if(WIN32)
       set_tests_properties(${test}-native PROPERTIES FIXTURES_REQUIRED "wine;check-reports-${codepage}"
         ENVIRONMENT "${WINE_TEST_ENV}" SKIP_RETURN_CODE 77 TIMEOUT 300)
     endforeach()
+  endif()
+  # The setup-XML table through XmlLite, as setup-check.exe reads it.
+  if(COMMAND add_wine_test)
+    add_executable(setup_xml_tests ${CMAKE_CURRENT_LIST_DIR}/setup_xml_tests.cpp
+      ${CMAKE_SOURCE_DIR}/check/readers/SetupXml.cpp ${CMAKE_SOURCE_DIR}/check/readers/XmlEvents_xmllite.cpp
+      ${CMAKE_SOURCE_DIR}/platform/Win32System_win32.cpp ${CMAKE_SOURCE_DIR}/platform/ExactConversion.cpp)
+    target_include_directories(setup_xml_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+    target_compile_definitions(setup_xml_tests PRIVATE ${WINE_TEST_DEFINITIONS})
+    target_compile_options(setup_xml_tests PRIVATE ${WARNINGS} -Werror)
+    target_link_options(setup_xml_tests PRIVATE -static)
+    target_link_libraries(setup_xml_tests PRIVATE ${SYSTEM_LIBS})
+    add_wine_test(NAME check.setup-xml COMMAND setup_xml_tests)
   endif()
 else()
   file(GLOB CHECK_TESTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*Test.cpp)

@@ -9,6 +9,11 @@ use, with real cabinets (made by gcab) and real Palm databases:
   Japanese CD/  names and descriptions in code page 932, one mistake
   UTF-8 CD/     Cyrillic and Japanese names and descriptions in UTF-8, for
                 the end user whose ANSI code page is 65001; no mistake
+  Setup XML/    cabinets as the Smartphone cabinet wizard builds them, with a
+                setup XML (_setup.xml) instead of a CE setup file: a whole
+                one, one whose Extract names a file it lacks, a malformed one,
+                an entity bomb, and one beside a CE setup file's cabinet for
+                older devices
   Damaged/      some 500 cabinets and Palm databases, each damaged in its own
                 way (damaged.py), with cases.txt saying how
 
@@ -192,6 +197,59 @@ def ce_cabinet(folder, cab_name, app, processor=STRONGARM, least=(3, 0), most=(0
                    compress)
 
 
+def setup_xml(app, files, install_dir=None):
+    """A setup XML (the cabinet's "_setup.xml") as the Smartphone cabinet
+    wizard writes one: Install naming the application, then FileOperation
+    extracting each (file name to install, name in the cabinet) into the
+    installation folder."""
+    install_dir = install_dir or "%CE1%\\Quillmere\\" + app
+    extracts = "".join(
+        '      <characteristic type="%s" translation="install">\r\n'
+        '        <characteristic type="Extract">\r\n'
+        '          <parm name="Source" value="%s" />\r\n'
+        '        </characteristic>\r\n'
+        '      </characteristic>\r\n' % (name, source) for name, source in files)
+    return ('<?xml version="1.0" encoding="utf-8"?>\r\n<wap-provisioningdoc>\r\n'
+            '  <characteristic type="Install">\r\n'
+            '    <parm name="InstallPhase" value="install" />\r\n'
+            '    <parm name="AppName" value="%s" />\r\n'
+            '    <parm name="InstallDir" value="%s" translation="install" />\r\n'
+            '    <parm name="NumDirs" value="1" />\r\n'
+            '    <parm name="NumFiles" value="%d" />\r\n'
+            '    <parm name="NumRegKeys" value="0" />\r\n'
+            '    <parm name="NumRegVals" value="0" />\r\n'
+            '    <parm name="NumShortcuts" value="0" />\r\n'
+            '  </characteristic>\r\n'
+            '  <characteristic type="FileOperation">\r\n'
+            '    <characteristic type="%%InstallDir%%" translation="install">\r\n'
+            '      <characteristic type="MakeDir" />\r\n%s'
+            '    </characteristic>\r\n'
+            '  </characteristic>\r\n'
+            '</wap-provisioningdoc>\r\n' % (app, install_dir, len(files), extracts)).encode("utf-8")
+
+
+def entity_bomb():
+    """A setup XML whose internal entities would expand to 10^9 "lol"s."""
+    lines = ['<?xml version="1.0"?>', "<!DOCTYPE wap-provisioningdoc [", '  <!ENTITY lol0 "lol">']
+    lines += ['  <!ENTITY lol%d "%s">' % (i, "&lol%d;" % (i - 1) * 10) for i in range(1, 10)]
+    lines += ["]>", '<wap-provisioningdoc><characteristic type="Install">'
+              '<parm name="AppName" value="&lol9;"/></characteristic></wap-provisioningdoc>', ""]
+    return "\r\n".join(lines).encode("ascii")
+
+
+def xml_cabinet(folder, cab_name, app, title=None, xml=None, lacking=0):
+    """A cabinet as the Smartphone cabinet wizard builds it: its setup XML
+    (naming the application title, or app) and the files it extracts, named
+    in 8.3 form by their number; the last `lacking` of them are named in the
+    XML but left out."""
+    names = [app + ".exe", app + ".dat", app + ".hlp"]
+    sources = ["%s~%d.%03d" % (app.upper()[:6], i, i) for i in range(1, len(names) + 1)]
+    members = [("_setup.xml", xml or setup_xml(title or app, list(zip(names, sources))))]
+    members += [(source, b"MZ" + bytes(62) + app.encode() * (i + 1))
+                for i, source in enumerate(sources[:len(sources) - lacking])]
+    return cabinet(folder, cab_name, members)
+
+
 def write(folder, name, data):
     with open(os.path.join(folder, name), "wb") as f:
         f.write(data)
@@ -292,6 +350,30 @@ def utf8_cd(out):
     write(d, "QM_住所.pdb", database("Juusho", b"QSpr", [b"Tokyo\0"]))
 
 
+def setup_xml_cd(out):
+    d = fresh(os.path.join(out, "Setup XML"))
+    write(d, "Street Maps SP.ini", ce_description("Street Maps SP", "Street Maps for Smartphone",
+                                                  "StreetMapsSP.cab"))
+    xml_cabinet(d, "StreetMapsSP.cab", "StreetMaps", "Street Maps")
+    write(d, "Routes SP.ini", ce_description("Routes SP", "Routes for Smartphone", "RoutesSP.cab"))
+    xml_cabinet(d, "RoutesSP.cab", "Routes", lacking=1)
+    write(d, "Places SP.ini", ce_description("Places SP", "Places for Smartphone", "PlacesSP.cab"))
+    xml_cabinet(d, "PlacesSP.cab", "Places",
+                xml=setup_xml("Places", [("Places.exe", "PLACES~1.001")]).replace(b"</characteristic>\r\n  <",
+                                                                             b"</parm>\r\n  <", 1))
+    write(d, "Notes SP.ini", ce_description("Notes SP", "Notes for Smartphone", "NotesSP.cab"))
+    xml_cabinet(d, "NotesSP.cab", "Notes", xml=entity_bomb())
+    # The CE setup file's cabinet for older devices, the setup XML's for
+    # Windows Mobile 5.0 and later.
+    write(d, "Street Maps WM.ini", ce_description("Street Maps WM", "Street Maps for Windows Mobile",
+                                                  "StreetMapsPPC.cab, StreetMapsWM.cab"))
+    ce_cabinet(d, "StreetMapsPPC.cab", "StreetMapsWM", title="Street Maps WM")
+    xml_cabinet(d, "StreetMapsWM.cab", "StreetMapsWM", xml=setup_xml("Street Maps WM", [
+        ("StreetMapsWM.exe", "STREET~1.001"), ("StreetMapsWM.dat", "STREET~2.002"),
+        ("StreetMapsWM.hlp", "STREET~3.003")]))
+    write(d, "Maps.prc", application("Quillmere Maps", b"QMap", b"Maps"))
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -301,6 +383,7 @@ def main():
     mistakes(out)
     japanese_cd(out)
     utf8_cd(out)
+    setup_xml_cd(out)
     import damaged  # it builds on this module's writers
     damaged.write_folder(fresh(os.path.join(out, "Damaged")))
 

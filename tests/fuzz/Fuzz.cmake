@@ -24,7 +24,8 @@ if(NOT FUZZ_LIBFUZZER_WORKS)
 endif()
 
 foreach(target description_reader palm_template version_block palm_database cabinet_header
-               ce_description ce_setup_file cabinet_library)
+               ce_description ce_setup_file cabinet_library
+               setup_xml)
   add_test(NAME fuzz_${target}
            COMMAND ${CMAKE_COMMAND} -E env FUZZ_CXX=${FUZZ_CLANGXX}
                    bash ${CMAKE_SOURCE_DIR}/scripts/fuzz.sh --seconds 20 --target ${target})

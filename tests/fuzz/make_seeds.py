@@ -181,3 +181,6 @@ write("ce_description", "two-sections.ini",
       b"\xef\xbb\xbf[CEAppManager]\nComponent = \"Maps\"\n;c\n[Maps] x\nDescription=a\n[Routes]\n"
       b"Description = 'b'\nCabFiles=\n[]\n[unclosed\n")
 write("ce_description", "utf16.ini", b"\xff\xfe" + "[CEAppManager]\r\nDescription=x\r\n".encode("utf-16-le"))
+write("setup_xml", "whole.xml", make_folders.setup_xml("Street Maps", [("Maps.exe", "MAPS~1.001"),
+                                                                        ("Maps.dat", "MAPS~2.002")]))
+write("setup_xml", "bomb.xml", make_folders.entity_bomb())
