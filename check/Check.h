@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,15 +35,26 @@ struct Finding {
     Severity severity() const { return rule->severity; }
 };
 
-// A cabinet of a Windows CE row and the devices it installs on, from its CE
+// The file of a cabinet the device's installer reads first: a CE setup file
+// ("*.000"), or a setup XML ("_setup.xml") for Smartphone and Windows Mobile
+// 5.0 and later, which states no processor.
+enum class SetupSource { CeSetupFile, SetupXml };
+
+// A cabinet of a Windows CE row and the devices it installs on, from its
 // setup file.
 struct CabinetDevices {
     std::string file;        // relative to the folder
     bool known = false;      // its setup file was read
+    SetupSource source = SetupSource::CeSetupFile;
+    std::string setupFile;   // its name inside the cabinet
     std::string processor;   // "ARM StrongARM"
     std::string versions;    // "Windows CE 3.0 and later"
     std::string application, provider;
     std::vector<std::string> unsupported;
+    // As a CE setup file states them: the processor's number, the least and
+    // most Windows CE version (major, minor, build).
+    uint32_t architecture = 0;
+    uint32_t least[3] = {0, 0, 0}, most[3] = {0, 0, 0};
     std::string Devices() const { return known ? processor + ", " + versions : "unknown"; }
 };
 

@@ -72,8 +72,18 @@ bool CabinetStream::Seek(int64_t offset, int origin) {
     return true;
 }
 
-bool IsSetupFileName(const std::string& name) {
-    return name.size() > 4 && name.compare(name.size() - 4, 4, ".000") == 0;
+std::string* KeptBytes(CabinetContents& contents, const std::string& name) {
+    const bool ceSetup = name.size() > 4 && name.compare(name.size() - 4, 4, ".000") == 0;
+    // The installer finds its setup XML by name without regard to case.
+    static const char kSetupXml[] = "_setup.xml";
+    bool setupXml = name.size() == sizeof kSetupXml - 1;
+    for (std::size_t i = 0; setupXml && i < name.size(); ++i)
+        setupXml = (name[i] >= 'A' && name[i] <= 'Z' ? name[i] - 'A' + 'a' : name[i]) == kSetupXml[i];
+    KeptFile* kept = ceSetup ? &contents.ceSetup : setupXml ? &contents.setupXml : nullptr;
+    if (!kept || kept->found) return nullptr;
+    kept->found = true;
+    kept->name = name;
+    return &kept->bytes;
 }
 
 }  // namespace check

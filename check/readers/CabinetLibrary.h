@@ -51,6 +51,15 @@ enum class LibraryError {
     Other,           // errorCode says which
 };
 
+// A file of the set kept in memory as it is unpacked.
+struct KeptFile {
+    bool found = false;
+    std::string name;   // as stored
+    std::string bytes;  // up to kSetupFileLimit of them
+};
+
+constexpr std::size_t kSetupFileLimit = 16u << 20;
+
 struct CabinetContents {
     CabinetReadProblem problem = CabinetReadProblem::NotStarted;
     LibraryError error = LibraryError::Other;
@@ -59,16 +68,14 @@ struct CabinetContents {
     std::string file;         // for DataDamaged: the file inside, as stored
     uint64_t lastRead = 0;    // for DataDamaged: where the last read ended
     std::vector<std::string> names;  // every file of the set, as stored
-    bool hasSetupFile = false;
-    std::string setupName;   // the first file whose name ends in ".000"
-    std::string setupBytes;  // its bytes, up to kSetupFileLimit
+    // The files the device's installer reads first, kept: the CE setup file
+    // (the first whose name ends in ".000") and the setup XML ("_setup.xml").
+    KeptFile ceSetup, setupXml;
     bool Whole() const { return problem == CabinetReadProblem::None; }
 };
 
-constexpr std::size_t kSetupFileLimit = 16u << 20;
-
 // A handle of either library's file callbacks: a cabinet of the set read at
-// a position, or a file written nowhere but for the CE setup file, kept.
+// a position, or a file written nowhere but for the setup files, kept.
 struct CabinetStream {
     std::unique_ptr<RandomBytes> bytes;  // null: a file written
     std::size_t cabinet = 0;  // for a cabinet: its place in the set
@@ -90,7 +97,9 @@ CabinetContents ReadCabinetSet(const CabinetSet& set, CabinetOpener& opener);
 // What went wrong, in a vendor's words, for the cabinet of the set it is in.
 std::string DescribeCabinetRead(const CabinetContents& contents, const CabinetSet& set);
 
-// Whether a name inside a cabinet is the CE setup file's ("*.000").
-bool IsSetupFileName(const std::string& name);
+// Where the bytes of a file of the set go as it is unpacked: into the CE
+// setup file or the setup XML, when it is the first of its name; null for
+// nowhere.
+std::string* KeptBytes(CabinetContents& contents, const std::string& name);
 
 }  // namespace check

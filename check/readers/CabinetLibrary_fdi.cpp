@@ -1,6 +1,6 @@
 // A cabinet set read whole by the system's own cabinet reader (cabinet.dll's
 // FDI calls), which Windows' own tools use. Its file callbacks read through
-// the opener and write nowhere, but for the CE setup file, which is kept in
+// the opener and write nowhere, but for the setup files, which are kept in
 // memory.
 #include <windows.h>
 
@@ -106,11 +106,7 @@ FNFDINOTIFY(Notify) {
         auto file = std::make_unique<File>();
         file->context = context;
         context->out.names.push_back(pfdin->psz1);
-        if (!context->out.hasSetupFile && IsSetupFileName(pfdin->psz1)) {
-            context->out.hasSetupFile = true;
-            context->out.setupName = pfdin->psz1;
-            file->capture = &context->out.setupBytes;
-        }
+        file->capture = KeptBytes(context->out, pfdin->psz1);
         context->current = pfdin->psz1;
         context->inFile = true;
         ++context->copied;

@@ -1,6 +1,6 @@
 // A cabinet set read whole by libmspack, the library cabextract is built on.
 // Its file callbacks read through the opener and write nowhere, but for the
-// CE setup file, which is kept in memory.
+// setup files, which are kept in memory.
 #include <mspack.h>
 
 #include <cstdlib>
@@ -12,14 +12,14 @@ namespace check {
 
 namespace {
 
-// Names the library is given for what it writes.
-const char kSetupTarget[] = "<setup file>";
-const char kNowhere[] = "<nowhere>";
+// The name the library is given for what it writes, which goes where the
+// context's capture says.
+const char kTarget[] = "<unpacked>";
 
 struct Context {
     CabinetOpener& opener;
     const CabinetSet& set;
-    std::string* capture;
+    std::string* capture = nullptr;  // where the file being unpacked goes
     std::size_t lastCabinet = 0;  // where the last read was
     uint64_t lastRead = 0;
 };
@@ -40,7 +40,7 @@ mspack_file* Open(mspack_system* self, const char* name, int mode) {
     auto file = std::make_unique<File>();
     file->context = context;
     if (mode == MSPACK_SYS_OPEN_WRITE) {
-        if (std::strcmp(name, kSetupTarget) == 0) file->capture = context->capture;
+        if (std::strcmp(name, kTarget) == 0) file->capture = context->capture;
     } else if (mode == MSPACK_SYS_OPEN_READ) {
         std::size_t i = 0;
         while (i < context->set.paths.size() && context->set.paths[i] != name) ++i;
@@ -154,7 +154,7 @@ std::string CabinetLibraryName() { return "libmspack"; }
 
 CabinetContents ReadCabinetSet(const CabinetSet& set, CabinetOpener& opener) {
     CabinetContents out;
-    Context context{opener, set, &out.setupBytes};
+    Context context{opener, set};
     System system{{Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr},
                   &context};
     Decompressor d(&system.calls);
@@ -166,12 +166,8 @@ CabinetContents ReadCabinetSet(const CabinetSet& set, CabinetOpener& opener) {
     for (const mscabd_file* file = open.first->files; file; file = file->next)
         out.names.push_back(file->filename);
     for (mscabd_file* file = open.first->files; file; file = file->next) {
-        const bool setup = !out.hasSetupFile && IsSetupFileName(file->filename);
-        if (setup) {
-            out.hasSetupFile = true;
-            out.setupName = file->filename;
-        }
-        const int error = d.cab->extract(d.cab, file, setup ? kSetupTarget : kNowhere);
+        context.capture = KeptBytes(out, file->filename);
+        const int error = d.cab->extract(d.cab, file, kTarget);
         if (error != MSPACK_ERR_OK) {
             out.problem = CabinetReadProblem::DataDamaged;
             SetError(out, error);

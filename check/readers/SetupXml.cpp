@@ -34,11 +34,11 @@ public:
     explicit Reader(SetupXml& setup) : setup_(setup) {}
 
     void StartElement(const std::string& name, const std::vector<XmlAttribute>& attributes) override {
-        const Role parent = open_.empty() ? Role::kNone : open_.back();
-        Role role = Role::kOther;
+        const Role parent = open_.empty() ? Role::None : open_.back();
+        Role role = Role::Other;
         if (open_.empty()) {
             setup_.root = name;
-            role = name == kRootName ? Role::kRoot : Role::kOther;
+            role = name == kRootName ? Role::Root : Role::Other;
         } else if (name == "characteristic") {
             role = Characteristic(parent, Attribute(attributes, "type"));
         } else if (name == "parm") {
@@ -54,32 +54,32 @@ public:
     bool sawInstall = false, sawApplication = false, sawInstallDir = false;
 
 private:
-    enum class Role { kNone, kRoot, kInstall, kFileOperation, kExtract, kOther };
+    enum class Role { None, Root, Install, FileOperation, Extract, Other };
 
     // The services are characteristics of the root; an Extract lies at any
     // depth of FileOperation's (under a folder's and a file's).
     Role Characteristic(Role parent, const std::string* type) {
-        if (!type) return Role::kOther;
-        if (parent == Role::kRoot && SameName(*type, "Install")) {
+        if (!type) return Role::Other;
+        if (parent == Role::Root && SameName(*type, "Install")) {
             sawInstall = true;
-            return Role::kInstall;
+            return Role::Install;
         }
-        if (parent == Role::kRoot && SameName(*type, "FileOperation")) return Role::kFileOperation;
-        if (parent == Role::kFileOperation || parent == Role::kExtract)
-            return SameName(*type, "Extract") ? Role::kExtract : Role::kFileOperation;
-        return Role::kOther;
+        if (parent == Role::Root && SameName(*type, "FileOperation")) return Role::FileOperation;
+        if (parent == Role::FileOperation || parent == Role::Extract)
+            return SameName(*type, "Extract") ? Role::Extract : Role::FileOperation;
+        return Role::Other;
     }
 
     void Parm(Role parent, const std::string* name, const std::string* value) {
         if (!name) return;
         const std::string text = value ? *value : std::string();
-        if (parent == Role::kInstall && !sawApplication && SameName(*name, "AppName")) {
+        if (parent == Role::Install && !sawApplication && SameName(*name, "AppName")) {
             sawApplication = true;
             setup_.application = text;
-        } else if (parent == Role::kInstall && !sawInstallDir && SameName(*name, "InstallDir")) {
+        } else if (parent == Role::Install && !sawInstallDir && SameName(*name, "InstallDir")) {
             sawInstallDir = true;
             setup_.installDir = text;
-        } else if (parent == Role::kExtract && SameName(*name, "Source")) {
+        } else if (parent == Role::Extract && SameName(*name, "Source")) {
             setup_.sources.push_back(text);
         }
     }
@@ -90,14 +90,14 @@ private:
 
 SetupXmlProblem ProblemOf(XmlFailureKind kind) {
     switch (kind) {
-    case XmlFailureKind::kNone:
-    case XmlFailureKind::kNotWellFormed: return SetupXmlProblem::kNotWellFormed;
-    case XmlFailureKind::kDocumentType: return SetupXmlProblem::kDocumentType;
-    case XmlFailureKind::kTooDeep: return SetupXmlProblem::kTooDeep;
-    case XmlFailureKind::kTooLarge: return SetupXmlProblem::kTooLarge;
-    case XmlFailureKind::kUnavailable: return SetupXmlProblem::kParserUnavailable;
+    case XmlFailureKind::None:
+    case XmlFailureKind::NotWellFormed: return SetupXmlProblem::NotWellFormed;
+    case XmlFailureKind::DocumentType: return SetupXmlProblem::DocumentType;
+    case XmlFailureKind::TooDeep: return SetupXmlProblem::TooDeep;
+    case XmlFailureKind::TooLarge: return SetupXmlProblem::TooLarge;
+    case XmlFailureKind::Unavailable: return SetupXmlProblem::ParserUnavailable;
     }
-    return SetupXmlProblem::kNotWellFormed;
+    return SetupXmlProblem::NotWellFormed;
 }
 
 // A name from the document, cut to a length a message can hold, on a
@@ -123,39 +123,39 @@ SetupXml ReadSetupXml(const std::string& bytes) {
         return refused;
     }
     if (setup.root != kRootName)
-        setup.problem = SetupXmlProblem::kNotProvisioningDoc;
+        setup.problem = SetupXmlProblem::NotProvisioningDoc;
     else if (!reader.sawInstall)
-        setup.problem = SetupXmlProblem::kNoInstall;
+        setup.problem = SetupXmlProblem::NoInstall;
     else if (Blank(setup.application))
-        setup.problem = SetupXmlProblem::kNoApplicationName;
+        setup.problem = SetupXmlProblem::NoApplicationName;
     return setup;
 }
 
 std::string DescribeSetupXmlProblem(const SetupXml& setup) {
     const std::string at = setup.line ? " (line " + std::to_string(setup.line) + ")" : "";
     switch (setup.problem) {
-    case SetupXmlProblem::kNone: return "";
-    case SetupXmlProblem::kNotWellFormed: return "is not well-formed XML" + at;
-    case SetupXmlProblem::kDocumentType:
-        return "declares a document type (<!DOCTYPE>)" + at +
-               ", which a setup XML has no use for: refused unread";
-    case SetupXmlProblem::kTooDeep:
+    case SetupXmlProblem::None: return "";
+    case SetupXmlProblem::NotWellFormed: return "is not well-formed XML" + at;
+    case SetupXmlProblem::DocumentType:
+        return "declares a document type (<!DOCTYPE>" + (setup.line ? ", line " + std::to_string(setup.line) : "") +
+               "), which a setup XML has no use for: refused unread";
+    case SetupXmlProblem::TooDeep:
         return "nests its elements more than " + std::to_string(kXmlMaxDepth) + " deep" + at +
                ": refused";
-    case SetupXmlProblem::kTooLarge:
+    case SetupXmlProblem::TooLarge:
         return "is larger than a setup XML can be (over " + std::to_string(kXmlMaxBytes) +
                " bytes, or a comment of over " + std::to_string(kXmlMaxComment) +
                " characters): refused";
-    case SetupXmlProblem::kNotProvisioningDoc:
+    case SetupXmlProblem::NotProvisioningDoc:
         return std::string("does not start with the element <") + kRootName + "> (its root is <" +
                Shown(setup.root) + ">)";
-    case SetupXmlProblem::kNoInstall:
+    case SetupXmlProblem::NoInstall:
         return std::string("has no characteristic of type \"Install\" under <") + kRootName +
                ">: it names no application to install";
-    case SetupXmlProblem::kNoApplicationName:
+    case SetupXmlProblem::NoApplicationName:
         return "names no application: its Install characteristic has no parm \"AppName\" with a "
                "value";
-    case SetupXmlProblem::kParserUnavailable:
+    case SetupXmlProblem::ParserUnavailable:
         return "could not be read: the system's XML parser could not be loaded";
     }
     return "";

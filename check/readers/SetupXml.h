@@ -22,19 +22,19 @@
 namespace check {
 
 enum class SetupXmlProblem {
-    kNone,
-    kNotWellFormed,
-    kDocumentType,          // a <!DOCTYPE ...>: refused, never read
-    kTooDeep,               // elements nested deeper than kXmlMaxDepth
-    kTooLarge,              // over kXmlMaxBytes, or a comment over kXmlMaxComment
-    kNotProvisioningDoc,    // the root is not <wap-provisioningdoc>
-    kNoInstall,             // no characteristic type="Install" under the root
-    kNoApplicationName,     // no parm AppName in it, or an empty one
-    kParserUnavailable,     // the system's XML parser could not be loaded
+    None,
+    NotWellFormed,
+    DocumentType,          // a <!DOCTYPE ...>: refused, never read
+    TooDeep,               // elements nested deeper than XmlMaxDepth
+    TooLarge,              // over XmlMaxBytes, or a comment over XmlMaxComment
+    NotProvisioningDoc,    // the root is not <wap-provisioningdoc>
+    NoInstall,             // no characteristic type="Install" under the root
+    NoApplicationName,     // no parm AppName in it, or an empty one
+    ParserUnavailable,     // the system's XML parser could not be loaded
 };
 
 struct SetupXml {
-    SetupXmlProblem problem = SetupXmlProblem::kNone;
+    SetupXmlProblem problem = SetupXmlProblem::None;
     uint32_t line = 0;        // where the parser stopped, where it says
     std::string root;         // the root element's name as written
     std::string application;  // Install's AppName, UTF-8

@@ -34,16 +34,16 @@ public:
 };
 
 enum class XmlFailureKind {
-    kNone,
-    kNotWellFormed,
-    kDocumentType,  // a <!DOCTYPE ...>: refused where it starts
-    kTooDeep,
-    kTooLarge,      // the document, or one of its comments
-    kUnavailable,  // the parser could not be had (XmlLite not loaded)
+    None,
+    NotWellFormed,
+    DocumentType,  // a <!DOCTYPE ...>: refused where it starts
+    TooDeep,
+    TooLarge,      // the document, or one of its comments
+    Unavailable,  // the parser could not be had (XmlLite not loaded)
 };
 
 struct XmlFailure {
-    XmlFailureKind kind = XmlFailureKind::kNone;
+    XmlFailureKind kind = XmlFailureKind::None;
     uint32_t line = 0;  // where the parser stopped, from 1; 0 where none is known
 };
 

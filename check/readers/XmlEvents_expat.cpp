@@ -47,8 +47,8 @@ void Stop(Session& s, XmlFailureKind kind) {
 
 void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
     Session& s = *static_cast<Session*>(data);
-    if (s.failure.kind != XmlFailureKind::kNone) return;
-    if (++s.depth > kXmlMaxDepth) return Stop(s, XmlFailureKind::kTooDeep);
+    if (s.failure.kind != XmlFailureKind::None) return;
+    if (++s.depth > kXmlMaxDepth) return Stop(s, XmlFailureKind::TooDeep);
     std::vector<XmlAttribute> list;
     for (const XML_Char** a = attributes; a[0] && a[1]; a += 2) list.push_back({Written(a[0]), a[1]});
     s.sink.StartElement(Written(name), list);
@@ -57,20 +57,20 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attribut
 void XMLCALL OnEnd(void* data, const XML_Char* name) {
     Session& s = *static_cast<Session*>(data);
     // After a stop expat may still close the element it stopped in.
-    if (s.failure.kind != XmlFailureKind::kNone) return;
+    if (s.failure.kind != XmlFailureKind::None) return;
     --s.depth;
     s.sink.EndElement(Written(name));
 }
 
 void XMLCALL OnComment(void* data, const XML_Char* text) {
-    if (static_cast<Session*>(data)->failure.kind != XmlFailureKind::kNone) return;
+    if (static_cast<Session*>(data)->failure.kind != XmlFailureKind::None) return;
     std::size_t characters = 0;
     for (const XML_Char* c = text; *c; ++c) characters += (*c & 0xC0) != 0x80;
-    if (characters > kXmlMaxComment) Stop(*static_cast<Session*>(data), XmlFailureKind::kTooLarge);
+    if (characters > kXmlMaxComment) Stop(*static_cast<Session*>(data), XmlFailureKind::TooLarge);
 }
 
 void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
-    Stop(*static_cast<Session*>(data), XmlFailureKind::kDocumentType);
+    Stop(*static_cast<Session*>(data), XmlFailureKind::DocumentType);
 }
 
 }  // namespace
@@ -78,12 +78,12 @@ void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_C
 bool ParseXml(const std::string& bytes, XmlEvents& sink, XmlFailure& failure) {
     failure = XmlFailure{};
     if (bytes.size() > kXmlMaxBytes) {
-        failure.kind = XmlFailureKind::kTooLarge;
+        failure.kind = XmlFailureKind::TooLarge;
         return false;
     }
     const Parser parser(XML_ParserCreateNS(nullptr, kSeparator));
     if (!parser) {
-        failure.kind = XmlFailureKind::kUnavailable;
+        failure.kind = XmlFailureKind::Unavailable;
         return false;
     }
     Session session{parser.get(), sink, failure};
@@ -97,8 +97,8 @@ bool ParseXml(const std::string& bytes, XmlEvents& sink, XmlFailure& failure) {
     if (XML_Parse(parser.get(), bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) ==
         XML_STATUS_OK)
         return true;
-    if (failure.kind == XmlFailureKind::kNone) {
-        failure.kind = XmlFailureKind::kNotWellFormed;
+    if (failure.kind == XmlFailureKind::None) {
+        failure.kind = XmlFailureKind::NotWellFormed;
         failure.line = static_cast<uint32_t>(XML_GetCurrentLineNumber(parser.get()));
     }
     return false;

@@ -156,7 +156,7 @@ public:
             const HRESULT hr = reader_.Read(&type);
             if (hr == S_FALSE) break;
             if (hr != S_OK) return Fail(Kind(hr));
-            if (type == XmlNodeType_DocumentType) return Fail(XmlFailureKind::kDocumentType);
+            if (type == XmlNodeType_DocumentType) return Fail(XmlFailureKind::DocumentType);
             if (type == XmlNodeType_Element) {
                 sawRoot = true;
                 if (!Start()) return false;
@@ -165,14 +165,14 @@ public:
             }
         }
         // XmlLite ends an empty document without an error; expat does not.
-        return sawRoot || Fail(XmlFailureKind::kNotWellFormed);
+        return sawRoot || Fail(XmlFailureKind::NotWellFormed);
     }
 
 private:
     static XmlFailureKind Kind(HRESULT hr) {
-        if (hr == static_cast<HRESULT>(WC_E_DTDPROHIBITED)) return XmlFailureKind::kDocumentType;
-        if (hr == static_cast<HRESULT>(SC_E_MAXELEMENTDEPTH)) return XmlFailureKind::kTooDeep;
-        return XmlFailureKind::kNotWellFormed;
+        if (hr == static_cast<HRESULT>(WC_E_DTDPROHIBITED)) return XmlFailureKind::DocumentType;
+        if (hr == static_cast<HRESULT>(SC_E_MAXELEMENTDEPTH)) return XmlFailureKind::TooDeep;
+        return XmlFailureKind::NotWellFormed;
     }
 
     bool Fail(XmlFailureKind kind) {
@@ -187,10 +187,10 @@ private:
         const bool empty = reader_.IsEmptyElement() != FALSE;
         std::string name;
         std::vector<XmlAttribute> attributes;
-        if (++depth_ > kXmlMaxDepth) return Fail(XmlFailureKind::kTooDeep);
+        if (++depth_ > kXmlMaxDepth) return Fail(XmlFailureKind::TooDeep);
         if (!QualifiedName(reader_, name) || !PrefixDeclared(reader_, name) ||
             !Attributes(reader_, attributes))
-            return Fail(XmlFailureKind::kNotWellFormed);
+            return Fail(XmlFailureKind::NotWellFormed);
         sink_.StartElement(name, attributes);
         if (!empty) return true;
         --depth_;
@@ -200,7 +200,7 @@ private:
 
     bool End() {
         std::string name;
-        if (!QualifiedName(reader_, name)) return Fail(XmlFailureKind::kNotWellFormed);
+        if (!QualifiedName(reader_, name)) return Fail(XmlFailureKind::NotWellFormed);
         --depth_;
         sink_.EndElement(name);
         return true;
@@ -217,10 +217,10 @@ private:
 bool ParseXml(const std::string& bytes, XmlEvents& sink, XmlFailure& failure) {
     failure = XmlFailure{};
     if (bytes.size() > kXmlMaxBytes || LongComment(bytes)) {
-        failure.kind = XmlFailureKind::kTooLarge;
+        failure.kind = XmlFailureKind::TooLarge;
         return false;
     }
-    failure.kind = XmlFailureKind::kUnavailable;
+    failure.kind = XmlFailureKind::Unavailable;
     const platform::LibraryHandle library(platform::LoadSystemLibrary("xmllite.dll"));
     if (!library.Get()) return false;
     const auto create = reinterpret_cast<CreateXmlReaderFn>(
@@ -239,7 +239,7 @@ bool ParseXml(const std::string& bytes, XmlEvents& sink, XmlFailure& failure) {
     reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit);
     reader->SetProperty(XmlReaderProperty_MaxElementDepth, kXmlMaxDepth + 1);
     if (FAILED(reader->SetInput(stream.Get()))) return false;
-    failure.kind = XmlFailureKind::kNone;
+    failure.kind = XmlFailureKind::None;
     return Parse(*reader.Get(), sink, failure).Run();
 }
 

@@ -20,6 +20,16 @@ Json Cabinet(const CabinetDevices& cab) {
         out["application"] = cab.application;
         out["provider"] = cab.provider;
         out["unsupported"] = cab.unsupported;
+        const bool xml = cab.source == SetupSource::SetupXml;
+        out["setupKind"] = xml ? "setup-xml" : "ce-setup-file";
+        out["setupFile"] = cab.setupFile;
+        if (!xml) {
+            out["architecture"] = cab.architecture;
+            out["leastVersion"] = {cab.least[0], cab.least[1]};
+            out["leastBuild"] = cab.least[2];
+            out["mostVersion"] = {cab.most[0], cab.most[1]};
+            out["mostBuild"] = cab.most[2];
+        }
     }
     return out;
 }

@@ -44,10 +44,12 @@ std::string Thousands(std::size_t n) {
 }
 
 std::string Cabinet(const CabinetDevices& cab) {
+    // A setup XML names no provider.
+    const std::string by =
+        cab.source == SetupSource::SetupXml ? "" : " by " + OnOneLine(cab.provider);
     std::string out = "        " + OnOneLine(cab.file) + ": " +
                       (cab.known ? OnOneLine(cab.Devices()) + " (\"" +
-                                       OnOneLine(cab.application) + "\" by " +
-                                       OnOneLine(cab.provider) + ")"
+                                       OnOneLine(cab.application) + "\"" + by + ")"
                                  : std::string("devices unknown, see the findings"));
     if (!cab.unsupported.empty()) {
         out += "; not for";

@@ -7,8 +7,10 @@
 #include "check/model/FolderPaths.h"
 #include "check/readers/CabinetLibrary.h"
 #include "check/readers/IniFile.h"
+#include "check/readers/SetupXml.h"
 #include "check/readers/Utf8.h"
 #include "check/rules/Paths.h"
+#include "platform/Names.h"
 
 namespace check {
 
@@ -137,22 +139,22 @@ bool GatherSet(Folder& folder, const FolderFile& listed, const std::string& dama
     return true;
 }
 
-// The setup file a set read whole holds: sound, and naming only files the
-// set holds; false, with the finding made, when it is not.
-bool CheckSetupFile(Folder& folder, const FolderFile& cab, const CabinetContents& contents,
-                    const std::string& refused, CeSetupFile& setup) {
-    Findings& findings = folder.findings;
-    if (!contents.hasSetupFile) {
-        findings.Add(rules::kCabNoSetupFile, cab.display, 0,
-                     "holds no CE setup file (a file whose name ends in \".000\"), which the "
-                     "device's installer reads first" + refused);
-        return false;
-    }
-    setup = ReadCeSetupFile(contents.setupBytes);
-    const std::string inside = "its CE setup file " + Quoted(folder, contents.setupName) + " ";
+// Whether the set holds a file of that name, without regard to ASCII case.
+bool HoldsFile(const CabinetContents& contents, const std::string& name) {
+    return std::any_of(contents.names.begin(), contents.names.end(), [&](const std::string& n) {
+        return n.size() == name.size() && platform::EqualAsciiNoCase(n.data(), name.data(), n.size());
+    });
+}
+
+// The CE setup file: sound, and installing only files the set holds; false,
+// with the finding made, when it is not.
+bool ReadCeSetup(Folder& folder, const FolderFile& cab, const CabinetContents& contents,
+                 const std::string& refused, ReadCabinet& read) {
+    const CeSetupFile setup = ReadCeSetupFile(contents.ceSetup.bytes);
+    const std::string inside = "its CE setup file " + Quoted(folder, contents.ceSetup.name) + " ";
     if (!setup.Sound()) {
-        findings.Add(rules::kCabSetupDamaged, cab.display, 0,
-                     inside + DescribeCeSetupProblem(setup) + refused);
+        folder.findings.Add(rules::kCabSetupDamaged, cab.display, 0,
+                            inside + DescribeCeSetupProblem(setup) + refused);
         return false;
     }
     for (const uint16_t id : setup.files) {
@@ -161,16 +163,75 @@ bool CheckSetupFile(Folder& folder, const FolderFile& cab, const CabinetContents
                 return n.size() > extension.size() &&
                        n.compare(n.size() - extension.size(), extension.size(), extension) == 0;
             })) {
-            findings.Add(rules::kCabSetupDamaged, cab.display, 0,
-                         inside + "installs file " + std::to_string(id) + " (\"*" + extension +
-                             "\"), which the cabinet does not hold" + refused);
+            folder.findings.Add(rules::kCabSetupDamaged, cab.display, 0,
+                                inside + "installs file " + std::to_string(id) + " (\"*" +
+                                    extension + "\"), which the cabinet does not hold" + refused);
             return false;
         }
+    }
+    read.setup = setup;
+    CabinetDevices& devices = read.devices;
+    devices.architecture = setup.architecture;
+    devices.processor = ArchitectureName(setup.architecture);
+    devices.versions = DescribeVersions(setup);
+    devices.application = Utf8(folder, setup.application);
+    devices.provider = Utf8(folder, setup.provider);
+    for (const std::string& platform : setup.unsupported)
+        devices.unsupported.push_back(Utf8(folder, platform));
+    const CeVersion* versions[] = {&setup.least, &setup.most};
+    uint32_t* into[] = {devices.least, devices.most};
+    for (std::size_t i = 0; i < 2; ++i) {
+        into[i][0] = versions[i]->major;
+        into[i][1] = versions[i]->minor;
+        into[i][2] = versions[i]->build;
     }
     return true;
 }
 
-// A listed cabinet: its set read whole by the cabinet library, then its CE
+// The setup XML: a provisioning document naming its application, extracting
+// only files the set holds; false, with the finding made, when it is not.
+bool ReadXmlSetup(Folder& folder, const FolderFile& cab, const CabinetContents& contents,
+                  const std::string& refused, ReadCabinet& read) {
+    const SetupXml xml = ReadSetupXml(contents.setupXml.bytes);
+    const std::string inside = "its setup XML " + Quoted(folder, contents.setupXml.name) + " ";
+    if (xml.problem != SetupXmlProblem::None) {
+        folder.findings.Add(rules::kCabSetupDamaged, cab.display, 0,
+                            inside + DescribeSetupXmlProblem(xml) + refused);
+        return false;
+    }
+    for (const std::string& source : xml.sources) {
+        if (HoldsFile(contents, source)) continue;
+        folder.findings.Add(rules::kCabSetupDamaged, cab.display, 0,
+                            inside + "extracts \"" + EscapeInvalidUtf8(source) +
+                                "\", which the cabinet does not hold" + refused);
+        return false;
+    }
+    CabinetDevices& devices = read.devices;
+    devices.source = SetupSource::SetupXml;
+    devices.processor = "no processor stated";
+    devices.versions = "Smartphone or Windows Mobile 5.0 and later";
+    devices.application = xml.application;
+    return true;
+}
+
+// The file the device's installer reads first: the CE setup file where
+// there is one, else the setup XML.
+bool CheckSetupFile(Folder& folder, const FolderFile& cab, const CabinetContents& contents,
+                    const std::string& refused, ReadCabinet& read) {
+    const KeptFile& kept = contents.ceSetup.found ? contents.ceSetup : contents.setupXml;
+    if (!kept.found) {
+        folder.findings.Add(rules::kCabNoSetupFile, cab.display, 0,
+                            "holds neither a CE setup file (a file whose name ends in \".000\") "
+                            "nor a setup XML (\"_setup.xml\"), one of which the device's "
+                            "installer reads first" + refused);
+        return false;
+    }
+    read.devices.setupFile = Utf8(folder, kept.name);
+    return contents.ceSetup.found ? ReadCeSetup(folder, cab, contents, refused, read)
+                                  : ReadXmlSetup(folder, cab, contents, refused, read);
+}
+
+// A listed cabinet: its set read whole by the cabinet library, then its
 // setup file. Each cabinet is read once, whoever lists it; its setup file is
 // kept only when its devices are known.
 const ReadCabinet& CheckCabinet(Folder& folder, const FolderFile& cab, const std::string& listedBy) {
@@ -196,21 +257,22 @@ const ReadCabinet& CheckCabinet(Folder& folder, const FolderFile& cab, const std
         return read;
     }
     const std::string refused = " (listed by " + listedBy + "): the device's installer refuses it";
-    CeSetupFile setup;
-    if (!CheckSetupFile(folder, cab, contents, refused, setup)) return read;
-    read.setup = setup;
-    CabinetDevices& devices = read.devices;
-    devices.known = true;
-    devices.processor = ArchitectureName(setup.architecture);
-    devices.versions = DescribeVersions(setup);
-    devices.application = Utf8(folder, setup.application);
-    devices.provider = Utf8(folder, setup.provider);
-    for (const std::string& platform : setup.unsupported)
-        devices.unsupported.push_back(Utf8(folder, platform));
+    read.devices.known = CheckSetupFile(folder, cab, contents, refused, read);
+    if (!read.devices.known) {
+        read.devices = CabinetDevices();
+        read.devices.file = cab.display;
+    }
     return read;
 }
 
-// What the cabinets of one application say of each other.
+// What a cabinet installs, as its setup file names it.
+std::string Installs(const CabinetDevices& cab) {
+    return "\"" + cab.application + "\"" +
+           (cab.source == SetupSource::SetupXml ? "" : " by \"" + cab.provider + "\"");
+}
+
+// What the cabinets of one application say of each other. A setup XML
+// names the application only, and states no processor to compare.
 void CompareCabinets(Folder& folder, const std::string& file, int line,
                      const std::vector<const ReadCabinet*>& cabinets) {
     bool namesDiffer = false;
@@ -219,29 +281,27 @@ void CompareCabinets(Folder& folder, const std::string& file, int line,
             const CabinetDevices &a = cabinets[i]->devices, &b = cabinets[j]->devices;
             // A cabinet listed twice is one cabinet.
             if (!a.known || !b.known || cabinets[i] == cabinets[j]) continue;
-            const CeSetupFile &setupA = cabinets[i]->setup, &setupB = cabinets[j]->setup;
-            if (SameTarget(setupA, setupB))
+            const bool bothCe = a.source == SetupSource::CeSetupFile &&
+                                b.source == SetupSource::CeSetupFile;
+            if (bothCe && SameTarget(cabinets[i]->setup, cabinets[j]->setup))
                 folder.findings.Add(
                     rules::kCabSameTarget, file, line,
-                    "lists " + a.file + " (" + a.Devices() + ") and " +
-                        b.file + " (" + b.Devices() +
+                    "lists " + a.file + " (" + a.Devices() + ") and " + b.file + " (" +
+                        b.Devices() +
                         ") for the same processor and overlapping Windows CE versions: which "
                         "one a device gets is not the vendor's choice; give each its own "
                         "processor or versions");
-            if (!namesDiffer && (setupA.application != setupB.application ||
-                                 setupA.provider != setupB.provider)) {
+            if (!namesDiffer &&
+                (a.application != b.application || (bothCe && a.provider != b.provider))) {
                 namesDiffer = true;
-                folder.findings.Add(
-                    rules::kCabNamesDiffer, file, line,
-                    a.file + " installs \"" + a.application + "\" by \"" +
-                        a.provider + "\", but " + b.file + " installs \"" +
-                        b.application + "\" by \"" + b.provider +
-                        "\": one of them is probably a stale cabinet");
+                folder.findings.Add(rules::kCabNamesDiffer, file, line,
+                                    a.file + " installs " + Installs(a) + ", but " + b.file +
+                                        " installs " + Installs(b) +
+                                        ": one of them is probably a stale cabinet");
             }
         }
     }
 }
-
 
 // The section of the application the file's [CEAppManager] names; null,
 // with the finding made, when there is none.

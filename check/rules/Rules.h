@@ -57,13 +57,15 @@ struct Rule {
          "next cabinet that is not beside it, or a set that loops",                              \
          "copy it again, whole; rebuild it if the copy is the same")                             \
     RULE(kCabNoSetupFile, "cab-no-setup-file", Error, "ce-files",                                \
-         "a cabinet without a CE setup file (no file inside whose name ends in `.000`): the "    \
-         "device's installer refuses it",                                                        \
+         "a cabinet with neither a CE setup file (a file inside whose name ends in `.000`) nor " \
+         "a setup XML (`_setup.xml`): the device's installer refuses it",                        \
          "build it with the CE cabinet tool, from an installation script")                       \
     RULE(kCabSetupDamaged, "cab-setup-damaged", Error, "ce-files",                               \
          "a CE setup file read whole from its cabinet, but without its `MSCE` signature, cut "   \
          "short, with a section, name or length outside it, versions that exclude each other, "  \
-         "or naming in FILES a file the cabinet does not hold",                                  \
+         "or naming in FILES a file the cabinet does not hold; or a setup XML that is not "      \
+         "well-formed, declares a document type, is no `wap-provisioningdoc`, has no `Install` " \
+         "with an `AppName`, or extracts a file the cabinet does not hold",                      \
          "rebuild the cabinet")                                                                  \
     RULE(kPalmInvalid, "palm-invalid", Error, "palm-files",                                      \
          "a `.prc` or `.pdb` that is not a whole Palm database (its app-info and sort-info "     \
@@ -113,11 +115,12 @@ struct Rule {
          "save it in the end user's code page")                                                  \
     RULE(kCabSameTarget, "cab-same-target", Warning, "ce-files",                                 \
          "two cabinets of one application for the same processor with overlapping Windows CE "   \
-         "versions: which one a device gets is not yours to choose",                             \
+         "versions: which one a device gets is not yours to choose (a setup XML states no "      \
+         "processor: its cabinets are left out)",                                                \
          "give each cabinet its own processor or versions, or drop the stale one")              \
     RULE(kCabNamesDiffer, "cab-names-differ", Warning, "ce-files",                               \
          "cabinets of one application naming different applications or providers in their "     \
-         "setup files: usually a stale cabinet",                                                 \
+         "setup files (a setup XML names the application only): usually a stale cabinet",        \
          "rebuild the cabinets from one installation script")                                    \
     RULE(kPalmNotListed, "palm-not-listed", Warning, "palm-files",                               \
          "a Palm database (a readable header) named otherwise than `QM_*.pdb`: `setup.exe` "     \

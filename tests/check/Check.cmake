@@ -58,6 +58,12 @@ else()
   add_test(NAME check.parity COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/parity.py
     $<TARGET_FILE:setup-check> ${SETUP_FOLDERS}/Damaged)
   set_tests_properties(check.parity PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
+  # Real vendors' cabinets and Palm databases, read from the shared folder
+  # beside the repository (never copied into it); skipped where it is missing.
+  add_test(NAME check.realworld COMMAND ${Python3_EXECUTABLE}
+    ${CMAKE_CURRENT_LIST_DIR}/realworld.py $<TARGET_FILE:setup-check>
+    ${CMAKE_SOURCE_DIR}/../shared/realworld)
+  set_tests_properties(check.realworld PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
   # The SARIF output of every test folder, through Microsoft's validator,
   # which scripts/install-deps.sh installs into build/tools/sarif.
   set(sarif_tool @microsoft/sarif-multitool-linux/Sarif.Multitool)

@@ -132,7 +132,7 @@ inline std::vector<Case> Cases() {
     const std::string wide = "Stra\xC3\x9F" "enkarte \xE5\x9C\xB0\xE5\x9B\xB3 \xF0\x9D\x84\x9E";
     const std::string install = "<wap-provisioningdoc><characteristic type=\"Install\">";
     const std::string end = "</characteristic></wap-provisioningdoc>";
-    const SetupXmlProblem none = SetupXmlProblem::kNone;
+    const SetupXmlProblem none = SetupXmlProblem::None;
     return {
         {"a whole document", Document("Street Maps"), none, 0, "Street Maps", dir, both},
         {"UTF-8, names beyond ASCII", Document(wide), none, 0, wide, dir, both},
@@ -143,43 +143,43 @@ inline std::vector<Case> Cases() {
         {"values in another case", "<wap-provisioningdoc><characteristic type=\"install\">"
          "<parm name=\"appname\" value=\"Lower\"/>" + end, none, 0, "Lower", "", {}},
         {"no Install", "<wap-provisioningdoc><characteristic type=\"FileOperation\"/></wap-provisioningdoc>",
-         SetupXmlProblem::kNoInstall, 0, "", "", {}},
+         SetupXmlProblem::NoInstall, 0, "", "", {}},
         {"Install below another characteristic", "<wap-provisioningdoc><characteristic type=\"x\">"
          "<characteristic type=\"Install\"><parm name=\"AppName\" value=\"A\"/></characteristic>" + end,
-         SetupXmlProblem::kNoInstall, 0, "", "", {}},
+         SetupXmlProblem::NoInstall, 0, "", "", {}},
         {"an element name in another case", "<wap-provisioningdoc><Characteristic type=\"Install\">"
          "<parm name=\"AppName\" value=\"A\"/></Characteristic></wap-provisioningdoc>",
-         SetupXmlProblem::kNoInstall, 0, "", "", {}},
+         SetupXmlProblem::NoInstall, 0, "", "", {}},
         {"an empty AppName", install + "<parm name=\"AppName\" value=\"\"/>" + end,
-         SetupXmlProblem::kNoApplicationName, 0, "", "", {}},
+         SetupXmlProblem::NoApplicationName, 0, "", "", {}},
         {"no AppName", install + "<parm name=\"InstallDir\" value=\"\\A\"/>" + end,
-         SetupXmlProblem::kNoApplicationName, 0, "", "\\A", {}},
+         SetupXmlProblem::NoApplicationName, 0, "", "\\A", {}},
         {"another root", "<wap-provisioningDoc><characteristic type=\"Install\">"
          "<parm name=\"AppName\" value=\"A\"/></characteristic></wap-provisioningDoc>",
-         SetupXmlProblem::kNotProvisioningDoc, 0, "", "", {}},
+         SetupXmlProblem::NotProvisioningDoc, 0, "", "", {}},
         {"an end tag that does not match", "<wap-provisioningdoc>\n<characteristic type=\"Install\">\n"
-         "</parm>\n</wap-provisioningdoc>", SetupXmlProblem::kNotWellFormed, 3, "", "", {}},
-        {"an empty file", "", SetupXmlProblem::kNotWellFormed, 0, "", "", {}},
+         "</parm>\n</wap-provisioningdoc>", SetupXmlProblem::NotWellFormed, 3, "", "", {}},
+        {"an empty file", "", SetupXmlProblem::NotWellFormed, 0, "", "", {}},
         {"an entity never declared", install + "<parm name=\"AppName\" value=\"&name;\"/>" + end,
-         SetupXmlProblem::kNotWellFormed, 0, "", "", {}},
+         SetupXmlProblem::NotWellFormed, 0, "", "", {}},
         {"an undeclared namespace prefix", "<wap-provisioningdoc><x:characteristic/></wap-provisioningdoc>",
-         SetupXmlProblem::kNotWellFormed, 0, "", "", {}},
+         SetupXmlProblem::NotWellFormed, 0, "", "", {}},
         {"a document type", "<?xml version=\"1.0\"?>\n<!DOCTYPE wap-provisioningdoc>\n" +
-         Document("A", ""), SetupXmlProblem::kDocumentType, 2, "", "", {}},
-        {"the entity bomb", EntityBomb(), SetupXmlProblem::kDocumentType, 2, "", "", {}},
+         Document("A", ""), SetupXmlProblem::DocumentType, 2, "", "", {}},
+        {"the entity bomb", EntityBomb(), SetupXmlProblem::DocumentType, 2, "", "", {}},
         {"an external entity", "<!DOCTYPE wap-provisioningdoc [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>\n"
          + install + "<parm name=\"AppName\" value=\"&x;\"/>" + end,
-         SetupXmlProblem::kDocumentType, 1, "", "", {}},
+         SetupXmlProblem::DocumentType, 1, "", "", {}},
         {"32 elements deep", Nested(check::kXmlMaxDepth), none, 0, "Deep", "", {}},
-        {"33 elements deep", Nested(check::kXmlMaxDepth + 1), SetupXmlProblem::kTooDeep, 1, "", "", {}},
+        {"33 elements deep", Nested(check::kXmlMaxDepth + 1), SetupXmlProblem::TooDeep, 1, "", "", {}},
         {"exactly the largest size", Sized(check::kXmlMaxBytes), none, 0, "Padded", dir, both},
-        {"a byte more", Sized(check::kXmlMaxBytes + 1), SetupXmlProblem::kTooLarge, 0, "", "", {}},
+        {"a byte more", Sized(check::kXmlMaxBytes + 1), SetupXmlProblem::TooLarge, 0, "", "", {}},
         {"the longest comment", Commented(check::kXmlMaxComment), none, 0, "Commented", dir, both},
-        {"a character more", Commented(check::kXmlMaxComment + 1), SetupXmlProblem::kTooLarge, 0,
+        {"a character more", Commented(check::kXmlMaxComment + 1), SetupXmlProblem::TooLarge, 0,
          "", "", {}},
         {"a character more in UTF-16",
          Utf16("<!--" + std::string(check::kXmlMaxComment + 1, 'x') + "--><wap-provisioningdoc/>"),
-         SetupXmlProblem::kTooLarge, 0, "", "", {}},
+         SetupXmlProblem::TooLarge, 0, "", "", {}},
     };
 }
 

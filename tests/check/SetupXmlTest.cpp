@@ -36,7 +36,7 @@ TEST(SetupXml, TheEntityBombCostsNothing) {
     const auto start = std::chrono::steady_clock::now();
     const check::SetupXml setup = check::ReadSetupXml(bomb);
     const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(setup.problem, check::SetupXmlProblem::kDocumentType);
+    EXPECT_EQ(setup.problem, check::SetupXmlProblem::DocumentType);
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 100);
     EXPECT_LT(PeakKilobytes() - before, 4096);
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Compares setup-check.exe's reports under Wine (saved by the cross-check)
-with the native setup-check's on the same folders: the same rows and the
-same findings. Rows within a kind may come in another order (Wine lists a
+with the native setup-check's on the same folders: the same rows, with the
+same cabinets and devices, and the same findings. Rows within a kind may come in another order (Wine lists a
 folder in its own order, the native check in that of a CD), and so may which
 of two equal rows or database names is called the second.
 
@@ -17,7 +17,9 @@ ORDER_DEPENDENT = {"duplicate-row", "palm-duplicate-name"}
 
 
 def rows(report):
-    return sorted((r["text"], r["file"], r.get("line", 0)) for r in report["rows"])
+    # With the devices of each cabinet, from whichever setup file it holds.
+    return sorted((r["text"], r["file"], r.get("line", 0),
+                   json.dumps(r.get("cabinets", []), sort_keys=True)) for r in report["rows"])
 
 
 def findings(report):

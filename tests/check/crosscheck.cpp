@@ -44,7 +44,7 @@ const struct {
       "cab-no-setup-file", "cab-setup-damaged", "cab-same-target", "cab-names-differ",
       "palm-not-listed"}},
     {1252, "Damaged", 1, {"cab-damaged", "palm-invalid"}},
-    {1252, "Setup XML", 1, {"cab-no-setup-file"}},
+    {1252, "Setup XML", 1, {"cab-setup-damaged"}},
     {932, "Japanese CD", 1, {"cab-missing"}},
     {65001, "UTF-8 CD", 0, {}},
 };

@@ -24,7 +24,7 @@ int main() {
     const DWORD start = GetTickCount();
     const check::SetupXml setup = check::ReadSetupXml(bomb);
     const DWORD elapsed = GetTickCount() - start;
-    ok(setup.problem == check::SetupXmlProblem::kDocumentType && elapsed < 1000,
+    ok(setup.problem == check::SetupXmlProblem::DocumentType && elapsed < 1000,
        "the entity bomb: problem %d after %lu ms", static_cast<int>(setup.problem), elapsed);
     std::printf("the entity bomb refused in %lu ms\n", elapsed);
     return winetest::Finish();

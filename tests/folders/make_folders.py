@@ -289,9 +289,9 @@ def mistakes(out):
         b"[Extra]\r\nDescription = Gr\xf6\xdfe \xdcbersicht\r\n"
         b"Description = " + b"x" * 300 + b"\r\n"
         b"Description\r\nDescription = Never read\r\n"))
-    # A cabinet without a CE setup file, as a desktop tool packs one.
-    cabinet(d, "Alpha.cab", [("_setup.xml", b"<wap-provisioningdoc/>\r\n"),
-                             ("Alpha.exe", b"MZ" + bytes(62))])
+    # A cabinet with neither a CE setup file nor a setup XML, as a desktop
+    # tool packs one.
+    cabinet(d, "Alpha.cab", [("Alpha.txt", b"Alpha Suite\r\n"), ("Alpha.exe", b"MZ" + bytes(62))])
     write(d, "Beta Tools.ini", b"Description = Beta\rTools\nDescription = Alpha Suite\n"
                                b"Description = Before\x1a\nDescription = After\n")
     write(d, "\xdcbersicht.ini".encode("latin-1").decode("latin-1"), b"; settings only\r\n")

@@ -43,7 +43,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::string words = check::DescribeCabinetRead(contents, set);
     FUZZ_CHECK(!words.empty() && check::IsValidUtf8(words));
     FUZZ_CHECK(contents.cabinet < set.paths.size());
-    FUZZ_CHECK(contents.setupBytes.size() <= check::kSetupFileLimit);
-    if (contents.hasSetupFile) FUZZ_CHECK(check::IsSetupFileName(contents.setupName));
+    for (const check::KeptFile* kept : {&contents.ceSetup, &contents.setupXml}) {
+        FUZZ_CHECK(kept->bytes.size() <= check::kSetupFileLimit);
+        if (!kept->found) FUZZ_CHECK(kept->bytes.empty() && kept->name.empty());
+    }
+    if (contents.ceSetup.found)
+        FUZZ_CHECK(contents.ceSetup.name.size() > 4 &&
+                   contents.ceSetup.name.compare(contents.ceSetup.name.size() - 4, 4, ".000") == 0);
     return 0;
 }

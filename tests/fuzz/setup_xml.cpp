@@ -31,19 +31,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Balance balance;
     check::XmlFailure failure;
     const bool parsed = check::ParseXml(bytes, balance, failure);
-    FUZZ_CHECK(parsed == (failure.kind == check::XmlFailureKind::kNone));
-    FUZZ_CHECK(failure.kind != check::XmlFailureKind::kUnavailable);
+    FUZZ_CHECK(parsed == (failure.kind == check::XmlFailureKind::None));
+    FUZZ_CHECK(failure.kind != check::XmlFailureKind::Unavailable);
     FUZZ_CHECK(!parsed || (balance.open.empty() && balance.elements > 0));
 
     const check::SetupXml setup = check::ReadSetupXml(bytes);
     const std::string problem = check::DescribeSetupXmlProblem(setup);
-    FUZZ_CHECK(problem.empty() == (setup.problem == check::SetupXmlProblem::kNone));
-    FUZZ_CHECK(parsed == (setup.problem == check::SetupXmlProblem::kNone ||
-                          setup.problem == check::SetupXmlProblem::kNotProvisioningDoc ||
-                          setup.problem == check::SetupXmlProblem::kNoInstall ||
-                          setup.problem == check::SetupXmlProblem::kNoApplicationName));
+    FUZZ_CHECK(problem.empty() == (setup.problem == check::SetupXmlProblem::None));
+    FUZZ_CHECK(parsed == (setup.problem == check::SetupXmlProblem::None ||
+                          setup.problem == check::SetupXmlProblem::NotProvisioningDoc ||
+                          setup.problem == check::SetupXmlProblem::NoInstall ||
+                          setup.problem == check::SetupXmlProblem::NoApplicationName));
     if (!parsed) FUZZ_CHECK(setup.application.empty() && setup.sources.empty() && setup.root.empty());
-    if (setup.problem == check::SetupXmlProblem::kNone)
+    if (setup.problem == check::SetupXmlProblem::None)
         FUZZ_CHECK(setup.root == "wap-provisioningdoc" &&
                    setup.application.find_first_not_of(" \t\r\n") != std::string::npos);
     FUZZ_CHECK(setup.sources.size() <= size / 8);
