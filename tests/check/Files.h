@@ -113,6 +113,28 @@ inline std::string Cab(uint16_t flags = 0, const std::string& after = "", uint32
     return Cab(flags, after, stated, {{"STREET~1.000", setup.Bytes()}, {"STREET~1.001", "body"}});
 }
 
+// A setup XML as the Smartphone cabinet wizard writes one: Install naming
+// the application, FileOperation extracting each source of the cabinet.
+inline std::string SetupXmlDoc(const std::string& application,
+                               const std::vector<std::string>& sources) {
+    std::string extracts;
+    for (const std::string& source : sources)
+        extracts += "<characteristic type=\"a.exe\"><characteristic type=\"Extract\">"
+                    "<parm name=\"Source\" value=\"" + source + "\"/></characteristic>"
+                    "</characteristic>";
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<wap-provisioningdoc>"
+           "<characteristic type=\"Install\"><parm name=\"AppName\" value=\"" + application +
+           "\"/></characteristic><characteristic type=\"FileOperation\">"
+           "<characteristic type=\"%CE1%\"><characteristic type=\"MakeDir\"/>" + extracts +
+           "</characteristic></characteristic></wap-provisioningdoc>\r\n";
+}
+
+// A cabinet with a setup XML, named as given, and the file it extracts.
+inline std::string XmlCab(const std::string& application, const std::string& source = "MAPS~1.001",
+                          const std::string& name = "_setup.xml") {
+    return Cab(0, "", 0, {{name, SetupXmlDoc(application, {source})}, {"MAPS~1.001", "body"}});
+}
+
 // ASCII text as UTF-16 LE.
 inline std::string Utf16(const std::string& ascii) {
     std::string out;

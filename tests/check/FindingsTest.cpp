@@ -259,6 +259,15 @@ TEST(SetupCheck, EachFindingHasAFolderThatShowsItAndANearMissThatDoesNot) {
         {"a cabinet without a CE setup file", {{"maps.cab", Cab(0, "", 0, {{"A.001", "x"}})}},
          {"E cab-no-setup-file maps.cab:0"},
          {{"maps.cab", Cab(0, "", 0, {{"A.001", "x"}, {"A.000", CeSetup().Bytes()}})}}},
+        // The installer finds its setup XML by name without regard to case.
+        {"a cabinet with neither setup file", {{"maps.cab", XmlCab("Street Maps", "MAPS~1.001", "setup.xml")}},
+         {"E cab-no-setup-file maps.cab:0"},
+         {{"maps.cab", XmlCab("Street Maps", "MAPS~1.001", "_SETUP.XML")}}},
+        {"a setup XML extracting a file its cabinet lacks", {{"maps.cab", XmlCab("Street Maps", "MAPS~1.002")}},
+         {"E cab-setup-damaged maps.cab:0"},
+         {{"maps.cab", XmlCab("Street Maps", "maps~1.001")}}},
+        {"a setup XML of no application", {{"maps.cab", XmlCab(" ")}},
+         {"E cab-setup-damaged maps.cab:0"}, {}},
         {"CE setup files cut short or naming a file their cabinet lacks",
          {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, mips.cab")},
           {"maps.cab", Cab(0, "", 0, {{"A.000", CeSetup().Bytes().substr(0, 99)}})},
@@ -275,6 +284,13 @@ TEST(SetupCheck, EachFindingHasAFolderThatShowsItAndANearMissThatDoesNot) {
          {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, mips.cab")},
           {"mips.cab", Cab(0, "", 0, For(4000, {1}, "Old Maps"))}},
          {"W cab-names-differ Maps.ini:6"}, {}},
+        // A setup XML names no provider and states no processor: two of them
+        // are no same target, and their application is all there is to compare.
+        {"a setup XML's cabinet naming another application",
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, wm.cab")}, {"wm.cab", XmlCab("Old Maps")}},
+         {"W cab-names-differ Maps.ini:6"},
+         {{"Maps.ini", Ce("Maps", "Street Maps", "maps.cab, wm.cab, sp.cab")},
+          {"wm.cab", XmlCab("Street Maps")}, {"sp.cab", XmlCab("Street Maps")}}},
         // Palm databases
         {"an app-info block inside the header",
          {{"QM_Info.pdb", Patched(Pdb("Info"), 0x34, Big(40, 4))}},
