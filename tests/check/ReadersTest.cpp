@@ -91,6 +91,10 @@ TEST(Readers, CeSetupFileAtItsEdges) {
     const std::string setup = CeSetup().Bytes();
     const uint32_t size = static_cast<uint32_t>(setup.size());
     const uint32_t filesAt = Read32(setup, 0x44);  // FILES, the third section
+    // Builds compared whole: 65,536 is above 65,535 only in its third byte.
+    CeSetup builds = Versions(4, 0, 4, 0);
+    builds.least[2] = 0x10000;
+    builds.most[2] = 0xFFFF;
     const struct {
         const char* what;
         std::string bytes;
@@ -101,6 +105,7 @@ TEST(Readers, CeSetupFileAtItsEdges) {
         {"stated length one past its end", Patched(setup, 8, Little(size + 1, 4)), P::CutShort},
         {"most version the least", Versions(4, 0, 4, 0).Bytes(), P::None},
         {"most version one below the least", Versions(4, 1, 4, 0).Bytes(), P::VersionsExclude},
+        {"most build one below the least", builds.Bytes(), P::VersionsExclude},
         {"most major 100 sets no limit", Versions(101, 0, 100, 0).Bytes(), P::None},
         {"most major 99 does", Versions(101, 0, 99, 0).Bytes(), P::VersionsExclude},
         {"a string ending at its end", Patched(setup, 0x5C, Little(size - 4, 2) + Little(4, 2)),
