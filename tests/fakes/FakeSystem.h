@@ -95,6 +95,7 @@ public:
     uint32_t versionSize = 0;
     bool versionDataFails = false;
     std::map<std::string, std::string> versionValues;  // sub-block -> bytes, length their size
+    std::map<std::string, uint32_t> versionLengths;     // sub-block -> a shorter length stated
     std::vector<std::string> versionFiles, versionQueries;
     std::vector<std::u16string> wideVersionFiles;  // of the size and the data calls
 
@@ -229,7 +230,9 @@ public:
         auto it = versionValues.find(subBlock);
         if (block != block_ || it == versionValues.end()) return false;
         *value = it->second.data();
-        *length = static_cast<uint32_t>(it->second.size());
+        auto stated = versionLengths.find(subBlock);
+        *length = stated != versionLengths.end() ? stated->second
+                                                 : static_cast<uint32_t>(it->second.size());
         return true;
     }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <set>
 
@@ -88,11 +89,15 @@ TEST_F(DiscoveryTest, RefusedRowGetsNoEntryAndTakesNoIndex) {
 TEST_F(DiscoveryTest, SetupDirectoryFailuresSearchNothing) {
     const std::string longName = "C:\\" + std::string(270, 'a') + "\\setup.exe";
     const std::string fits259 = "C:\\" + std::string(246, 'a') + "\\setup.exe";
+    const std::string cut260 = "C:\\" + std::string(247, 'a') + "\\setup.exe";
     struct Case {
         const char* name; std::function<void(fakes::FakeSystem&)> arrange; bool ok;
     } cases[] = {
         {"module name fails", [](auto& f) { f.modulePath.clear(); }, false},
-        {"module name cut", [&](auto& f) { f.modulePath = longName; }, false},
+        // Its folder has a short form: only the length refuses it.
+        {"module name of 260 is cut",
+         [&](auto& f) { f.modulePath = cut260; f.shortPaths[cut260.substr(0, 251)] = "C:\\A\\"; },
+         false},
         {"module name of 259 fits, nothing found",
          [&](auto& f) { f.modulePath = fits259; f.shortPaths[fits259.substr(0, 250)] = "C:\\A\\"; },
          true},
@@ -101,8 +106,10 @@ TEST_F(DiscoveryTest, SetupDirectoryFailuresSearchNothing) {
         {"full path has no file part", [](auto& f) { f.fullPaths[f.modulePath] = "C:\\x\\"; },
          false},
         {"short path fails", [](auto& f) { f.shortPaths.clear(); }, false},
-        {"short path too long",
-         [](auto& f) { f.shortPaths[kLongDir] = "C:\\" + std::string(260, 'b') + "\\"; }, false},
+        {"short path of 259 fits",
+         [](auto& f) { f.shortPaths[kLongDir] = "C:\\" + std::string(255, 'b') + "\\"; }, true},
+        {"short path of 260",
+         [](auto& f) { f.shortPaths[kLongDir] = "C:\\" + std::string(256, 'b') + "\\"; }, false},
         {"short path without backslash", [](auto& f) { f.shortPaths[kLongDir] = "C:\\S"; }, false},
     };
     for (const Case& c : cases) {
@@ -148,8 +155,10 @@ TEST_F(SetupDirectoryTest, ExactNarrowPathIsUsedAsEver) {
     EXPECT_TRUE(GetSetupDirectory(fs, dir));
     EXPECT_EQ(dir, "C:\\SETUPG~1\\");
     EXPECT_TRUE(fs.wideShortQueries.empty());
-    // Without a wide path to compare with, the narrow one is taken as well.
-    for (const std::u16string& wide : {std::u16string(), u"C:\\" + std::u16string(270, u'a')}) {
+    // Without a whole wide path to compare with (none, or one of 260 units,
+    // cut), the narrow one is taken as well, whatever the cut one holds.
+    for (const std::u16string& wide :
+         {std::u16string(), u"C:\\\u041a" + std::u16string(246, u'a') + u"\\setup.exe"}) {
         fs.wideModulePath = wide;
         EXPECT_TRUE(GetSetupDirectory(fs, dir));
         EXPECT_EQ(dir, "C:\\SETUPG~1\\");
@@ -177,6 +186,14 @@ TEST_F(SetupDirectoryTest, InexactNarrowPathGivesWayToWideShortForm) {
         EXPECT_EQ(catalogue.At(i).DisplayName, expected[i].first);
         EXPECT_EQ(catalogue.At(i).FullPath, dir + expected[i].second);
     }
+    // The longest whole module path, 259 units, is compared and gives way too.
+    const std::u16string folder259 = u"C:\\\u041a" + std::u16string(245, u'a') + u"\\";
+    fs.wideModulePath = folder259 + u"setup.exe";
+    fs.wideShortPaths[folder259] = u"C:\\K~1\\";
+    std::string dir259;
+    EXPECT_TRUE(GetSetupDirectory(fs, dir259));
+    EXPECT_EQ(dir259, "C:\\K~1\\");
+    fs.wideModulePath = kCyrillicDir + u"setup.exe";
     // The longest short form that fits the buffer with its terminator.
     const std::u16string longest = u"C:\\" + std::u16string(255, u'B') + u"\\";
     fs.wideShortPaths[kCyrillicDir] = longest;
@@ -234,10 +251,10 @@ TEST(DescriptionFile, ValuesFollowLineRules) {
         {"key alone ends file", "Description=a\nDescription\nDescription=b\n", {"a"}},
         {"other lines ignored", "; Description=x\nName=Description=y\n[Description]\nDescription=z",
          {"z"}},
-        {"long line in 255-byte pieces",
-         std::string(255, 'x') + " Description=second\nDescription=" + std::string(300, 'v') +
-             "\nDescription=" + v243 + "  Description = tail\n",
-         {"second", v243, v243, "tail"}},
+        {"a piece read as a line",
+         std::string(255, 'x') + " Description=second\nDescription=" + v243 +
+             "  Description = tail\n",
+         {"second", v243, "tail"}},
         {"CR LF and lone CR", "Description=a\r\nDescription=b\rc\r\n", {"a", "b\rc"}},
         {"Ctrl-Z ends file", "Description=a\nDescription=b\x1A\nDescription=c\n", {"a", "b"}},
         {"high bytes are not blanks", "\xA0" "Description=a\n\x85" "Description=b\n"
@@ -251,6 +268,44 @@ TEST(DescriptionFile, ValuesFollowLineRules) {
     }
     fakes::FakeSystem fs;
     EXPECT_TRUE(ReadDescriptionLines(fs, "C:\\S\\missing.ini").empty());
+}
+
+// Hears the length of each piece.
+struct PieceLengths : DescriptionListener {
+    std::vector<std::size_t> lengths;
+    void Opened(const std::string&, bool) override {}
+    void Piece(const char* piece, DescriptionLine) override {
+        lengths.push_back(std::strlen(piece));
+    }
+};
+
+TEST(DescriptionFile, PiecesEndAfter255Bytes) {
+    const std::string key = "Description=", next = "\nDescription=next\n";  // next: 17 bytes
+    const std::string blanks244(244, ' ');
+    struct Case {
+        const char* name; std::string content; std::vector<std::size_t> pieces;
+        std::vector<std::string> values;
+    } cases[] = {
+        {"line of 254 bytes and its LF: one piece", key + std::string(242, 'v') + next, {255, 17},
+         {std::string(242, 'v'), "next"}},
+        {"line of 255 bytes: its LF a piece alone", key + std::string(243, 'v') + next,
+         {255, 1, 17}, {std::string(243, 'v'), "next"}},
+        {"line of 256 bytes: its last byte and LF a piece", key + std::string(244, 'v') + next,
+         {255, 2, 17}, {std::string(243, 'v'), "next"}},
+        // The key ends the first piece and its "=" starts the second: the key
+        // alone, which ends the file.
+        {"key at the end of a piece", blanks244 + "Description=value" + next, {255}, {}},
+        {"key cut by the end of a piece", blanks244 + " Description=value" + next, {255, 8, 17},
+         {"next"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fakes::FakeSystem fs;
+        fs.files["C:\\S\\a.ini"] = c.content;
+        PieceLengths heard;
+        EXPECT_EQ(ReadDescriptionLines(fs, "C:\\S\\a.ini", &heard), c.values);
+        EXPECT_EQ(heard.lengths, c.pieces);
+    }
 }
 
 }  // namespace

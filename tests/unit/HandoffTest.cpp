@@ -60,7 +60,8 @@ TEST(CeHandoff, LaunchesOnlyWithAUsableRegisteredPath) {
         std::string launched;  // empty: nothing may run
     } cases[] = {
         {"key or value missing", 2, exeZ, platform::kRegString, {}, kCe, ""},
-        {"value too big", 0, std::string(300, 'x'), platform::kRegString, {}, kCe, ""},
+        // The value's buffer holds 260 bytes: 259 characters and the terminator.
+        {"261 bytes", 0, std::string(260, 'x') + '\0', platform::kRegString, {}, kCe, ""},
         {"260 bytes, no terminator", 0, std::string(260, 'x'), platform::kRegString, {}, kCe, ""},
         // The type is not examined, but the text never runs past the data.
         {"binary type", 0, exeZ, 3, {0}, kCe, kCeLine},
@@ -71,6 +72,9 @@ TEST(CeHandoff, LaunchesOnlyWithAUsableRegisteredPath) {
         {"launch fails", 0, exeZ, platform::kRegString, {2}, kCe, kCeLine},
         {"line of 32,767", 0, exeZ, platform::kRegString, {}, Components({longPath + "p"}), ""},
         {"terminated", 0, exeZ, platform::kRegString, {0}, kCe, kCeLine},
+        {"259 characters and terminator", 0, "C:\\" + std::string(256, 'e') + '\0',
+         platform::kRegString, {}, Components({"a.ini"}),
+         "\"C:\\" + std::string(256, 'e') + "\" \"a.ini\""},
         {"259 bytes, no terminator", 0, "C:\\" + std::string(256, 'e'), platform::kRegString, {},
          Components({"a.ini"}), "\"C:\\" + std::string(256, 'e') + "\" \"a.ini\""},
         {"line of 32,766", 0, exeZ, platform::kRegString, {}, Components({longPath}),
@@ -103,8 +107,11 @@ TEST(PalmHandoff, ReportsMissingToolAndFailedLaunch) {
         "again.\n\nDetails:\n\n";
     const std::string tool = "D:\\DESKTO~1\\INSTALL.EXE \"%1\"";
     const std::string line = "\"D:\\DESKTO~1\\INSTALL.EXE\" " + kPalmList;
-    const std::string longPath(32767, 'p');
-    const std::string longLine = "\"D:\\DESKTO~1\\INSTALL.EXE\" \"" + longPath + "\"";
+    // Paths that make a line of 32,767 characters, and of 32,766.
+    const std::string head = "\"D:\\DESKTO~1\\INSTALL.EXE\" \"";
+    const std::string longPath(32767 - head.size() - 1, 'p');
+    const std::string longLine = head + longPath + "\"";
+    const std::string longestLine = head + longPath.substr(1) + "\"";
     const struct {
         const char* name; long result; bool quirk; uint32_t launchError;
         ComponentCatalogue components; std::vector<std::string> launched;
@@ -113,7 +120,9 @@ TEST(PalmHandoff, ReportsMissingToolAndFailedLaunch) {
         {"no association", fakes::kEFail, false, 0, kPalm, {}, missing},
         {"success with length 0", 0, true, 0, kPalm, {}, missing},
         {"launch fails", 0, false, 2, kPalm, {line}, failed + "File not found.\r\n" + line},
-        {"line too long", 0, false, 0, Components({longPath}), {}, failed + "Too long.\r\n" + longLine},
+        {"line of 32,767", 0, false, 0, Components({longPath}), {},
+         failed + "Too long.\r\n" + longLine},
+        {"line of 32,766", 0, false, 0, Components({longPath.substr(1)}), {longestLine}, ""},
         {"launched", 0, false, 0, kPalm, {line}, ""},
     };
     for (const auto& c : cases) {
@@ -130,6 +139,16 @@ TEST(PalmHandoff, ReportsMissingToolAndFailedLaunch) {
             EXPECT_TRUE(fs.boxes.empty());
         else
             ExpectOneBox(fs, c.box);
+    }
+    // The command comes in a buffer of 1,024 characters with the terminator.
+    for (const std::size_t length : {1023u, 1024u}) {
+        SCOPED_TRACE(length);
+        fakes::FakeSystem f;
+        f.assocText = std::string(length, 'T');
+        const bool fits = length < 1024;
+        EXPECT_EQ(InstallPalmComponents(f, kOwner, kPalm), fits);
+        const std::string line = "\"" + f.assocText + "\" " + kPalmList;
+        EXPECT_EQ(f.launches, fits ? std::vector<std::string>{line} : std::vector<std::string>{});
     }
     // An empty command names no program to run.
     fakes::FakeSystem fs;

@@ -32,6 +32,23 @@ TEST(Names, PatternMatchesLongNameWithoutRegardToAsciiCase) {
             << c.name << " " << c.prefix << "*" << c.suffix;
 }
 
+TEST(Names, BlanksAndLettersEndWhereAsciiEndsThem) {
+    // The range edges no other row holds: the bytes just outside the blanks,
+    // the first and last letter of either case, the bytes around a to z.
+    const struct { char c; bool blank; char lower, upper; } cases[] = {
+        {'\x08', false, '\x08', '\x08'}, {'\x0E', false, '\x0E', '\x0E'},
+        {'A', false, 'a', 'A'}, {'Z', false, 'z', 'Z'}, {'a', false, 'a', 'A'}, {'z', false, 'z', 'Z'},
+        {'`', false, '`', '`'}, {'{', false, '{', '{'},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(static_cast<unsigned char>(c.c)));
+        EXPECT_EQ(platform::IsBlank(c.c), c.blank);
+        EXPECT_EQ(platform::LowerAscii(c.c), c.lower);
+        EXPECT_EQ(platform::UpperAscii(c.c), c.upper);
+        EXPECT_EQ(platform::IsAsciiLetter(c.c), c.lower != c.upper);
+    }
+}
+
 TEST(Names, EqualAsciiNoCaseComparesExactlyNBytes) {
     EXPECT_TRUE(platform::EqualAsciiNoCase("Description", "dESCRIPTION", 11));
     EXPECT_TRUE(platform::EqualAsciiNoCase("DescriptionX", "descriptionY", 11));

@@ -48,10 +48,16 @@ struct VersionInfoTest : ::testing::Test {
 
 TEST_F(VersionInfoTest, ReadsPartsAndTheReadersStringTable) {
     const std::string prefix = "\\StringFileInfo\\040904b0\\";
+    // The texts fill a buffer of 256 with the terminator: 255 bytes at most.
     fs.versionValues[prefix + "CompanyName"] = std::string(255, 'c') + '\0';
-    fs.versionValues[prefix + "Comments"] = std::string(300, 'm') + '\0';
+    fs.versionValues[prefix + "Comments"] = std::string(256, 'm') + '\0';
     fs.versionValues[prefix + "PrivateBuild"] = std::string(1, '\0');
     fs.versionValues[prefix + "SpecialBuild"] = "";
+    // Without a terminator the stated length ends the text: it may fill the
+    // length, and the bytes past it are not the text's.
+    fs.versionValues[prefix + "InternalName"] = "x";
+    fs.versionValues[prefix + "LegalTrademarks"] = "abcdef";
+    fs.versionLengths[prefix + "LegalTrademarks"] = 3;
     ASSERT_TRUE(reader.Read(record, " \tC:\\App Dir\\tool.exe  "));
     EXPECT_EQ(record.filePath, "C:\\App Dir\\tool.exe");
     EXPECT_EQ(fs.versionFiles, std::vector<std::string>{"C:\\App Dir\\tool.exe"});
@@ -61,6 +67,8 @@ TEST_F(VersionInfoTest, ReadsPartsAndTheReadersStringTable) {
         const std::string key = t.first, value = record.*t.second;
         if (key == "CompanyName") EXPECT_EQ(value, std::string(255, 'c'));
         else if (key == "Comments") EXPECT_EQ(value, std::string(255, 'm'));
+        else if (key == "InternalName") EXPECT_EQ(value, "x");
+        else if (key == "LegalTrademarks") EXPECT_EQ(value, "abc");
         else if (key == "PrivateBuild" || key == "SpecialBuild") EXPECT_EQ(value, "") << key;
         else EXPECT_EQ(value, "v-" + key);
     }
@@ -83,14 +91,19 @@ TEST_F(VersionInfoTest, NoNameMeansTheRunningProgramByItsWidePath) {
         EXPECT_TRUE(fs.versionFiles.empty());
         EXPECT_EQ(fs.wideVersionFiles, std::vector<std::u16string>(2, fs.wideModulePath));
     }
-    // Without a whole wide path the narrow one is read, as it always was.
-    for (const std::u16string& wide : {std::u16string(), std::u16string(260, u'a')}) {
-        fs.wideModulePath = wide;
+    // Without a whole wide path (none, or one of 260 units, cut) the narrow
+    // one is read, as it always was; 259 units are whole.
+    const std::pair<std::u16string, bool> paths[] = {
+        {std::u16string(), false}, {std::u16string(260, u'a'), false},
+        {std::u16string(259, u'a'), true}};
+    for (const auto& p : paths) {
+        SCOPED_TRACE(p.first.size());
+        fs.wideModulePath = p.first;
         fs.versionFiles.clear();
         fs.wideVersionFiles.clear();
         ASSERT_TRUE(reader.Read(record, nullptr));
-        EXPECT_EQ(fs.versionFiles, std::vector<std::string>{fs.modulePath});
-        EXPECT_TRUE(fs.wideVersionFiles.empty());
+        EXPECT_EQ(fs.versionFiles.empty(), p.second);
+        EXPECT_EQ(fs.wideVersionFiles.empty(), !p.second);
     }
 }
 
@@ -104,6 +117,17 @@ TEST_F(VersionInfoTest, OtherLanguageTableGivesPartsOnly) {
     ExpectParts({1, 1, 0, 0}, {0xFFFF, 0, 0, 0xFFFF});
     for (const auto& t : kTexts) EXPECT_EQ(record.*t.second, "") << t.first;
     for (const std::string& q : fs.versionQueries) EXPECT_EQ(q.find("Translation"), std::string::npos);
+}
+
+TEST_F(VersionInfoTest, EachPartIsAWholeSixteenBitWord) {
+    // 255 fits a byte, 256 does not: a part read narrower than its word shows.
+    const struct { uint32_t word; uint16_t part; } cases[] = {{0x00FF00FF, 255}, {0x01000100, 256}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.part);
+        fs.versionValues["\\"] = Fixed(0xFEEF04BD, c.word, c.word, c.word, c.word);
+        ASSERT_TRUE(reader.Read(record, "tool.exe"));
+        ExpectParts(std::vector<uint16_t>(4, c.part), std::vector<uint16_t>(4, c.part));
+    }
 }
 
 TEST_F(VersionInfoTest, UnusableResourceLeavesRecordEmpty) {
