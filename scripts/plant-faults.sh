@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
-# Measures the tests by planting faults in setup.exe, one at a time: each
-# entry of the table below changes one line of the program. For each, it
-# builds setup.exe, runs the Wine suite (ctest of the win32 tree, or of the
+# Measures the tests by planting faults in the program, one at a time: each
+# entry of the table below changes one line. For each, it builds and runs
+# the suites of the trees that compile the file (as the last build's
+# dependency files say): the Wine suite (ctest of the win32 tree, or of the
 # win64 test build where the machine cannot run 32-bit code; without the
-# release checks, which are about packaging) and, when the line is in a file
-# the native tree also compiles, the native tests without the fuzzers; then
-# it says which tests caught the fault. The tree is restored afterwards,
-# whatever happens, and the build brought back in step with it.
+# release checks, which are about packaging) for a file a Windows tree
+# builds, the native tests without the fuzzers for a file the native tree
+# builds, both for a portable file; then it says which tests caught the
+# fault and how long it took. The tree is restored afterwards, whatever
+# happens, and the build brought back in step with it.
 #
 # Usage: bash scripts/plant-faults.sh [--list] [NUMBER...]
 #   --list   print the table and stop; NUMBERs plant only those entries
-# Takes minutes (about a minute and a half a fault); not part of
+# Takes minutes (about two a portable fault, a minute and a half one the
+# Wine suite alone runs, under one the native tests alone run); not part of
 # scripts/test.sh. The last line is "N planted, M caught".
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 faults_file=()
 faults_from=()
@@ -62,6 +65,74 @@ fault $about "ReplaceCommaSpace(system_, record.ProductVersion)" "record.Product
   "About shows the version with its commas"
 fault $about "LANG_ENGLISH, SUBLANG_ENGLISH_US" "LANG_GERMAN, SUBLANG_GERMAN" \
   "About reads another language's texts"
+# The list: the scan of the folder and the reading of description files.
+# Left out, as they change nothing: "line[kLineBuffer - 1] = '\0';" removed
+# (the line reader always ends the piece inside the buffer); the full path's
+# "n >= kPathBuffer" made "n > kPathBuffer" (a path that does not fit gives
+# the size it needs with its terminator, 261 or more, never 260).
+disc=catalogue/Discovery.cpp
+fault catalogue/Discovery.h "kLineBuffer = 256;" "kLineBuffer = 255;" \
+  "description lines read in pieces of 254 bytes"
+fault $disc "std::strlen(p) < keyLength" "std::strlen(p) <= keyLength" \
+  "a Description key that ends a 255-byte piece not taken for the key"
+fault $disc "n >= kPathBuffer) return false;  // failed or cut" \
+  "n > kPathBuffer) return false;  // failed or cut" "a module path cut at 260 taken whole"
+fault $disc "narrowExact = n == 0 || n >= kPathBuffer" "narrowExact = n == 0 || n > kPathBuffer" \
+  "a wide module path cut at 260 compared with the narrow one"
+fault $disc "if (found.attributes & platform::kAttributeDirectory) continue;" "" \
+  "folders whose names match listed"
+fault $disc "rows.SetRowChecked(rowIndex);" "" "rows listed unchecked"
+kinds=catalogue/ComponentKinds.cpp
+fault $kinds "fullPath.size() > s &&" "fullPath.size() >= s &&" \
+  "a path of \".ini\" alone handed to the CE tool"
+fault $kinds "name.size() - p - s" "name.size() - s" \
+  "database rows take the prefix's length of the suffix in"
+# The version block. Left out, as it changes nothing: NextChar's
+# "i + 1 < s.size()" made "<=" (the byte at size() is the string's NUL,
+# which the same test refuses as a trail byte).
+ver=about/VersionInfo.cpp
+fault $ver "parts[1] = static_cast<uint16_t>(ms & 0xFFFF);" \
+  "parts[1] = static_cast<uint16_t>(ms & 0xFF);" "a version field above 255 cut to its low byte"
+fault $ver "n < bufferSize ? n : bufferSize - 1" "n <= bufferSize ? n : bufferSize - 1" \
+  "a text of 256 bytes copied without room for its terminator"
+fault $ver "strnlen(static_cast<const char*>(value), length)" \
+  "strnlen(static_cast<const char*>(value), length + 1)" \
+  "a text read one byte past its stated length"
+fault $ver "bySelf = n > 0 && n < kPathBuffer;" "bySelf = n > 0 && n <= kPathBuffer;" \
+  "the version read by a wide path cut at 260"
+fault $ver "if (digits.size() < 4)" "if (digits.size() < 3)" \
+  "the string table named with three-digit language and code page"
+# Names and the rules of text every part shares; the POSIX search is the
+# native tree's alone.
+names=platform/Names.cpp
+fault $names "if (name.size() < p + s) return false;" "if (name.size() <= p + s) return false;" \
+  "a name no longer than its pattern's prefix and suffix refused"
+fault $names "for (std::size_t i = 0; i < n; ++i)" "for (std::size_t i = 0; i + 1 < n; ++i)" \
+  "the last byte of a name or key not compared"
+fault platform/Names.h "(c >= 0x09 && c <= 0x0D)" "(c >= 0x09 && c <= 0x0E)" \
+  "byte 0x0E taken for a blank"
+fault platform/Names.h "return c >= 'A' && c <= 'Z' ?" "return c >= 'A' && c < 'Z' ?" \
+  "Z not folded to z"
+fault platform/PosixSystem_posix.cpp "stat((folder + entryName)" "lstat((folder + entryName)" \
+  "the POSIX search takes a link to a folder for a file"
+# String-table texts, message boxes, start-up and the dialogs' binding. Left
+# out, as they change nothing: FormatResourceText's "i + 1 < format.size()"
+# made "<=" (the byte at size() is NUL, neither 's' nor '%'); TakePending's
+# "*link = (*link)->next;" removed (only a dialog's first message takes its
+# entry, and every entry is withdrawn when its dialog ends); the
+# WM_CTLCOLOR* range of ReturnsResultDirectly moved (no dialog handles
+# those). Left out for its time: TakePending's "threadId == thread" inverted
+# (no dialog gets its object; every scenario waits out its limit, 27 minutes).
+msg=shell/MessageText.cpp
+fault $msg "kFirstBuffer - count > 2" "kFirstBuffer - count > 1" \
+  "a text of 254 characters taken as whole from the first buffer of 256"
+fault $msg "ShowMessageBox(owner, text, LoadResourceText(system, IDS_CAPTION)," \
+  "ShowMessageBox(owner, LoadResourceText(system, IDS_CAPTION), text," \
+  "message boxes with text and caption swapped"
+fault shell/Main_win32.cpp "platform::RestrictLibrarySearch();" "" \
+  "libraries still searched for in the setup folder and the current directory"
+fault shell/BoundDialog_win32.cpp "EndDialog(window_, id);" "EndDialog(window_, id - 1);" \
+  "Cancel ends the dialog with 1, as Install does"
 
 count=${#faults_file[@]}
 if [ "${1:-}" = --list ]; then
@@ -96,7 +167,8 @@ mkdir -p "$backup/files"
 # plant FILE FROM TO: saves FILE, then changes FROM to TO in the one line
 # that holds it; fails when not exactly one line holds it.
 plant() {
-  local saved="$backup/files/$(tr '/' '_' <<<"$1")"
+  local saved
+  saved="$backup/files/$(tr '/' '_' <<<"$1")"
   cp "$1" "$saved" && printf '%s' "$1" >"$saved.path" || return 1
   python3 - "$1" "$2" "$3" <<'PY'
 import sys
@@ -112,26 +184,50 @@ PY
 
 # ---- Trees and suites ---------------------------------------------------------------
 if bash tests/wine/probe-32bit.sh >/dev/null; then preset=win32; else preset=win64; fi
-echo "== the Wine suite of the $preset tree, and the native tests without the fuzzers"
+echo "== where the file is built: the Wine suite of the $preset tree, the native tests without" \
+  "the fuzzers"
 for p in native $preset; do
   [ -f "build/$p/CMakeCache.txt" ] || cmake --preset "$p" >/dev/null || exit 1
 done
 
-# run_suites PORTABLE LOG: builds and runs the suites, leaving in LOG the names
-# of the tests that failed, one a line ("build" when a build failed).
+# suites_for FILE: which suites a fault in FILE can reach, by the trees whose
+# last build compiled it or a file that includes it (the compilers' .d
+# files): "wine", "native" or "both"; "both" when no tree names it.
+suites_for() {
+  local p dir in_native=no in_wine=no
+  for p in native "$preset"; do
+    dir=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "build/$p/CMakeCache.txt")
+    if grep -rqF --include='*.d' -- "$dir/$1" "build/$p"; then
+      if [ "$p" = native ]; then in_native=yes; else in_wine=yes; fi
+    fi
+  done
+  if [ $in_native = yes ] && [ $in_wine = no ]; then
+    echo native
+  elif [ $in_wine = yes ] && [ $in_native = no ]; then
+    echo wine
+  else
+    echo both
+  fi
+}
+
+# run_suites SUITES LOG: builds the trees of SUITES (wine, native or both) and
+# runs their tests, leaving in LOG the names of the tests that failed, one a
+# line ("build" when a build failed).
 run_suites() {
-  local portable=$1 out=$2 log
+  local suites=$1 out=$2 log
   log=$(mktemp)
   : >"$out"
-  if ! cmake --build --preset "$preset" >"$log" 2>&1; then
-    echo build >"$out"
-    rm -f "$log"
-    return
+  if [ "$suites" != native ]; then
+    if ! cmake --build --preset "$preset" >"$log" 2>&1; then
+      echo build >"$out"
+      rm -f "$log"
+      return
+    fi
+    ctest --preset "$preset" -LE release >"$log" 2>&1
+    sed -nE 's/^\s+[0-9]+ - (\S+) \((Failed|Timeout|Exception|SEGFAULT|Not Run)\).*/\1/p' \
+      "$log" >>"$out"
   fi
-  ctest --preset "$preset" -LE release >"$log" 2>&1
-  sed -nE 's/^\s+[0-9]+ - (\S+) \((Failed|Timeout|Exception|SEGFAULT|Not Run)\).*/\1/p' \
-    "$log" >>"$out"
-  if [ "$portable" = yes ]; then
+  if [ "$suites" != wine ]; then
     if cmake --build --preset native >"$log" 2>&1; then
       ctest --preset native -LE fuzz >"$log" 2>&1
       sed -nE 's/^\s+[0-9]+ - (\S+) \((Failed|Timeout|Exception|SEGFAULT|Not Run)\).*/native:\1/p' \
@@ -146,7 +242,7 @@ run_suites() {
 # The suites must pass on the tree as it is, or a failure tells nothing.
 result=$(mktemp)
 t0=$(date +%s)
-run_suites yes "$result"
+run_suites both "$result"
 if [ -s "$result" ]; then
   echo "the tests fail on the tree as it is: $(paste -sd' ' "$result")"
   echo "0 planted, 0 caught"
@@ -156,6 +252,7 @@ echo "   they pass on the tree as it is ($(( $(date +%s) - t0 )) s)"
 
 planted=0
 caught=0
+table_start=$(date +%s)
 for n in "${chosen[@]}"; do
   i=$((n - 1))
   if [ "$i" -lt 0 ] || [ "$i" -ge "$count" ]; then
@@ -164,15 +261,19 @@ for n in "${chosen[@]}"; do
   fi
   file=${faults_file[$i]}
   t0=$(date +%s)
+  suites=$(suites_for "$file")
+  case $suites in
+    wine) ran="the Wine suite" ;;
+    native) ran="the native tests" ;;
+    *) ran="both suites" ;;
+  esac
   printf '%2d  %s: %s\n' "$n" "$file" "${faults_what[$i]}"
   if ! plant "$file" "${faults_from[$i]}" "${faults_to[$i]}"; then
     echo "    not planted"
     restore
     continue
   fi
-  portable=yes
-  [[ $file == *_win32.cpp ]] && portable=no
-  run_suites "$portable" "$result"
+  run_suites "$suites" "$result"
   restore
   if grep -qx build "$result"; then
     echo "    not planted: the build failed with it"
@@ -181,11 +282,14 @@ for n in "${chosen[@]}"; do
   planted=$((planted + 1))
   if [ -s "$result" ]; then
     caught=$((caught + 1))
-    echo "    caught by: $(paste -sd' ' "$result") ($(( $(date +%s) - t0 )) s)"
+    echo "    caught by: $(paste -sd' ' "$result") ($ran, $(( $(date +%s) - t0 )) s)"
   else
-    echo "    NOT caught ($(( $(date +%s) - t0 )) s)"
+    echo "    NOT caught ($ran, $(( $(date +%s) - t0 )) s)"
   fi
 done
+elapsed=$(( $(date +%s) - table_start ))
+entries=${#chosen[@]}
+echo "   $entries entries in $elapsed s ($(( elapsed / (entries > 0 ? entries : 1) )) s an entry)"
 
 # The build in step with the restored tree again.
 restore
