@@ -134,6 +134,48 @@ fault shell/Main_win32.cpp "platform::RestrictLibrarySearch();" "" \
 fault shell/BoundDialog_win32.cpp "EndDialog(window_, id);" "EndDialog(window_, id - 1);" \
   "Cancel ends the dialog with 1, as Install does"
 
+# The folder check: the readers of vendors' bytes, the families of rules,
+# the formatters and the command line.
+cr=check/readers
+fault $cr/CabinetTables.cpp "if (cab_.fileSize < cab_.statedSize)" "if (cab_.fileSize + 1 < cab_.statedSize)" \
+  "a cabinet one byte short of its stated size taken as whole"
+fault $cr/CabinetTables.cpp "kMostPacked = 32768 + 6144;" "kMostPacked = 32768 + 6143;" \
+  "the most packed bytes of a data block one fewer"
+fault $cr/CeSetupFile.cpp "if (offset + length > bytes.size())" "if (offset + length > bytes.size() + 1)" \
+  "a string of the CE setup file allowed one byte past its end"
+fault $cr/CeSetupFile.cpp "(bOpen || Key(a.least) <= Key(b.most))" "(bOpen || Key(a.least) < Key(b.most))" \
+  "two cabinets whose versions share one value not taken as the same target"
+fault $cr/CeSetupFile.cpp "kLeastBuild{0x28, 4}" "kLeastBuild{0x28, 2}" \
+  "the least build read two bytes wide"
+fault $cr/PalmDatabase.cpp "        previous = offset;" "" \
+  "Palm record entries out of order accepted when the first is in place"
+fault $cr/IniFile.cpp " && value.back() == value[0])" ")" \
+  "a profile value whose enclosing quotes do not match stripped of them"
+fault $cr/SetupXml.cpp "    else if (Blank(setup.application))" "    else if (setup.application.empty())" \
+  "a blank AppName taken for an application's name"
+fault $cr/CabinetLibrary.cpp "? name[i] - 'A' + 'a' : name[i])" "? name[i] : name[i])" \
+  "the setup XML found by its name in lower case only"
+rules=check/rules
+fault $rules/CeFiles.cpp "if (bothCe && SameTarget(" "if (SameTarget(" \
+  "setup-XML cabinets, which state no processor, compared as the same target"
+fault $rules/Paths.cpp "if (SetupPathFits(folder) && length >= kMaxPath)" \
+  "if (SetupPathFits(folder) && length > kMaxPath)" "a component's path of 260 characters allowed"
+fault $rules/Descriptions.cpp "            if (i + 1 < bytes.size())" "            if (i < bytes.size())" \
+  "a Ctrl-Z at the very end of a description file reported"
+fault $rules/PalmFiles.cpp "creators.count(palm->db.creator) == 0)" "creators.count(palm->db.creator) != 0)" \
+  "databases of the folder's applications called orphans, and orphans not"
+fault check/model/FolderModel.cpp "            platform::NameMatchesPattern(entry.name, databases.prefix, databases.suffix) ||" "" \
+  "databases setup.exe installs also reported as not installed"
+rep=check/report
+fault $rep/TextReport.cpp "else if (u < 0x20 || u == 0x7F)" "else if (u < 0x1F || u == 0x7F)" \
+  "one control character left unescaped in the text report"
+fault $rep/SarifReport.cpp '{"level", SeverityName(f.severity())},' '{"level", SeverityName(Severity::Warning)},' \
+  "every SARIF result at the warning level"
+fault $rep/JsonReport.cpp 'out["errors"] = report.Count(Severity::Error);' 'out["errors"] = report.Count(Severity::Warning);' \
+  "the JSON report's error count from the warnings"
+fault check/Main.cpp "else if (o.errorsOnly && f.severity() == Severity::Warning)" \
+  "else if (o.errorsOnly && f.severity() == Severity::Error)" "--severity error keeps the warnings and drops the errors"
+
 count=${#faults_file[@]}
 if [ "${1:-}" = --list ]; then
   for ((i = 0; i < count; ++i)); do
@@ -183,6 +225,7 @@ PY
 }
 
 # ---- Trees and suites ---------------------------------------------------------------
+check_wine_tests='setup-check|^check\.'
 if bash tests/wine/probe-32bit.sh >/dev/null; then preset=win32; else preset=win64; fi
 echo "== where the file is built: the Wine suite of the $preset tree, the native tests without" \
   "the fuzzers"
@@ -210,11 +253,12 @@ suites_for() {
   fi
 }
 
-# run_suites SUITES LOG: builds the trees of SUITES (wine, native or both) and
-# runs their tests, leaving in LOG the names of the tests that failed, one a
-# line ("build" when a build failed).
+# run_suites SUITES LOG [WINE_TESTS]: builds the trees of SUITES (wine, native
+# or both) and runs their tests (of the Wine suite, those WINE_TESTS matches
+# where it is given), leaving in LOG the names of the tests that failed, one
+# a line ("build" when a build failed).
 run_suites() {
-  local suites=$1 out=$2 log
+  local suites=$1 out=$2 only=${3:-} log
   log=$(mktemp)
   : >"$out"
   if [ "$suites" != native ]; then
@@ -223,7 +267,7 @@ run_suites() {
       rm -f "$log"
       return
     fi
-    ctest --preset "$preset" -LE release >"$log" 2>&1
+    ctest --preset "$preset" -LE release ${only:+-R "$only"} >"$log" 2>&1
     sed -nE 's/^\s+[0-9]+ - (\S+) \((Failed|Timeout|Exception|SEGFAULT|Not Run)\).*/\1/p' \
       "$log" >>"$out"
   fi
@@ -267,13 +311,20 @@ for n in "${chosen[@]}"; do
     native) ran="the native tests" ;;
     *) ran="both suites" ;;
   esac
+  # The folder check's code reaches only setup-check.exe of the Wine tree:
+  # of the Wine suite, its tests run.
+  only=
+  if [[ $file == check/* ]]; then
+    only=$check_wine_tests
+    ran="$ran; of the Wine suite, setup-check.exe's tests"
+  fi
   printf '%2d  %s: %s\n' "$n" "$file" "${faults_what[$i]}"
   if ! plant "$file" "${faults_from[$i]}" "${faults_to[$i]}"; then
     echo "    not planted"
     restore
     continue
   fi
-  run_suites "$suites" "$result"
+  run_suites "$suites" "$result" "$only"
   restore
   if grep -qx build "$result"; then
     echo "    not planted: the build failed with it"
