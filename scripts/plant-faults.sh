@@ -12,8 +12,8 @@
 #
 # Usage: bash scripts/plant-faults.sh [--list] [NUMBER...]
 #   --list   print the table and stop; NUMBERs plant only those entries
-# Takes minutes (about two a portable fault, a minute and a half one the
-# Wine suite alone runs, under one the native tests alone run); not part of
+# Takes over an hour for the whole table (a minute and a half to two a
+# fault, half a minute one only the native tests run); not part of
 # scripts/test.sh. The last line is "N planted, M caught".
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
