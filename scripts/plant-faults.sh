@@ -6,14 +6,16 @@
 # win64 test build where the machine cannot run 32-bit code; without the
 # release checks, which are about packaging) for a file a Windows tree
 # builds, the native tests without the fuzzers for a file the native tree
-# builds, both for a portable file; then it says which tests caught the
+# builds, both for a portable file (for a file of the folder check, of the
+# Wine suite only setup-check.exe's tests); then it says which tests caught the
 # fault and how long it took. The tree is restored afterwards, whatever
 # happens, and the build brought back in step with it.
 #
 # Usage: bash scripts/plant-faults.sh [--list] [NUMBER...]
 #   --list   print the table and stop; NUMBERs plant only those entries
 # Takes over an hour for the whole table (a minute and a half to two a
-# fault, half a minute one only the native tests run); not part of
+# fault, half a minute one of the folder check or one only the native tests
+# run); not part of
 # scripts/test.sh. The last line is "N planted, M caught".
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -151,7 +153,8 @@ fault $cr/PalmDatabase.cpp "        previous = offset;" "" \
   "Palm record entries out of order accepted when the first is in place"
 fault $cr/IniFile.cpp " && value.back() == value[0])" ")" \
   "a profile value whose enclosing quotes do not match stripped of them"
-fault $cr/SetupXml.cpp "    else if (Blank(setup.application))" "    else if (setup.application.empty())" \
+fault $cr/SetupXml.cpp 'return text.find_first_not_of(" \t\r\n") == std::string::npos;' \
+  "return text.empty();" \
   "a blank AppName taken for an application's name"
 fault $cr/CabinetLibrary.cpp "? name[i] - 'A' + 'a' : name[i])" "? name[i] : name[i])" \
   "the setup XML found by its name in lower case only"
