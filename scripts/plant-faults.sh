@@ -15,8 +15,7 @@
 #   --list   print the table and stop; NUMBERs plant only those entries
 # Takes over an hour for the whole table (a minute and a half to two a
 # fault, half a minute one of the folder check or one only the native tests
-# run); not part of
-# scripts/test.sh. The last line is "N planted, M caught".
+# run); not part of scripts/test.sh. The last line is "N planted, M caught".
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
