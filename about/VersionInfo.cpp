@@ -138,6 +138,33 @@ bool VersionInfoReader::QueryStringValue(const void* block, const char* key, cha
     return true;
 }
 
+// Every text of the reader's string table; a missing one stays empty.
+void VersionInfoReader::ReadStrings(const void* block, VersionInfoRecord& record) {
+    struct Field {
+        const char* key;
+        std::string VersionInfoRecord::*text;
+    };
+    static const Field kFields[] = {
+        {"ProductVersion", &VersionInfoRecord::ProductVersion},
+        {"FileVersion", &VersionInfoRecord::FileVersion},
+        {"CompanyName", &VersionInfoRecord::CompanyName},
+        {"FileDescription", &VersionInfoRecord::FileDescription},
+        {"InternalName", &VersionInfoRecord::InternalName},
+        {"LegalCopyright", &VersionInfoRecord::LegalCopyright},
+        {"OriginalFilename", &VersionInfoRecord::OriginalFilename},
+        {"ProductName", &VersionInfoRecord::ProductName},
+        {"Comments", &VersionInfoRecord::Comments},
+        {"LegalTrademarks", &VersionInfoRecord::LegalTrademarks},
+        {"PrivateBuild", &VersionInfoRecord::PrivateBuild},
+        {"SpecialBuild", &VersionInfoRecord::SpecialBuild},
+    };
+    char value[kValueBuffer];
+    for (const Field& field : kFields) {
+        QueryStringValue(block, field.key, value, kValueBuffer);
+        record.*field.text = value;
+    }
+}
+
 bool VersionInfoReader::Read(VersionInfoRecord& record, const char* fileName) {
     record.Reset();
     std::string name = StripBlanks(system_, fileName ? fileName : "");
@@ -175,28 +202,6 @@ bool VersionInfoReader::Read(VersionInfoRecord& record, const char* fileName) {
     SplitParts(Word32(fixed + 8), Word32(fixed + 12), record.fileVersionParts);
     SplitParts(Word32(fixed + 16), Word32(fixed + 20), record.productVersionParts);
 
-    struct Field {
-        const char* key;
-        std::string VersionInfoRecord::*text;
-    };
-    static const Field kFields[] = {
-        {"ProductVersion", &VersionInfoRecord::ProductVersion},
-        {"FileVersion", &VersionInfoRecord::FileVersion},
-        {"CompanyName", &VersionInfoRecord::CompanyName},
-        {"FileDescription", &VersionInfoRecord::FileDescription},
-        {"InternalName", &VersionInfoRecord::InternalName},
-        {"LegalCopyright", &VersionInfoRecord::LegalCopyright},
-        {"OriginalFilename", &VersionInfoRecord::OriginalFilename},
-        {"ProductName", &VersionInfoRecord::ProductName},
-        {"Comments", &VersionInfoRecord::Comments},
-        {"LegalTrademarks", &VersionInfoRecord::LegalTrademarks},
-        {"PrivateBuild", &VersionInfoRecord::PrivateBuild},
-        {"SpecialBuild", &VersionInfoRecord::SpecialBuild},
-    };
-    char value[kValueBuffer];
-    for (const Field& field : kFields) {
-        QueryStringValue(block.get(), field.key, value, kValueBuffer);
-        record.*field.text = value;
-    }
+    ReadStrings(block.get(), record);
     return true;
 }

@@ -53,6 +53,8 @@ public:
     const uint32_t codePage;
 
 private:
+    void ReadStrings(const void* block, VersionInfoRecord& record);
+
     platform::System& system_;
 };
 
